@@ -1,0 +1,148 @@
+#include "printer/band_output.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "output/status_messages.h"
+#include "printer/graphics_modes.h"
+#include "printer/job_start.h"
+#include "printer/unit_scaling.h"
+
+StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines)
+{
+    if (state == nullptr || header == nullptr)
+        return 22;
+    BandJob job = {};
+    job.widthDots = state->printWidthDots;
+    job.positionDpi = state->units.positionDpi;
+    job.speed = state->speed;
+    job.flags = state->graphicsFlags;
+    job.columnBufferSlot = &state->columnBuffer;
+    job.pendingSlot = &state->pendingImageBytes;
+    job.rows = header->cupsRowCount;
+    job.hdpi = header->HWResolution[0];
+    job.vdpi = header->HWResolution[1];
+
+    // A long blank stretch goes out as several feeds, none of them shortened.
+    while (skipLines != 0) {
+        uint16_t piece = static_cast<uint16_t>(skipLines > kMaxFeedLines ? kMaxFeedLines : skipLines);
+        StatusCode status = feedLines(job.vdpi, piece, state->units.feedDpi);
+        if (status != 0)
+            return status;
+        skipLines -= piece;
+    }
+    if (lines == 0)
+        return 0;
+    return renderBand(&job, lines, state->bandBuffer);
+}
+
+StatusCode feedLines(uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
+{
+    if ((feedDpi != 216 && feedDpi != 180) || vdpi == 0)
+        return 22;
+    if (lines == 0)
+        return 0;
+    uint32_t steps = scaleRound(lines, vdpi, feedDpi);
+    int failed = 0;
+    while (steps != 0) {
+        const unsigned char n = static_cast<unsigned char>(steps < 255 ? steps : 255);
+        failed |= writeFormatted("%c%s", ESC, "J");
+        failed |= writeAll(&n, 1);
+        steps -= n;
+    }
+    return failed ? 5 : 0;
+}
+
+int transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                  unsigned char* columns, uint32_t* first, uint32_t* last)
+{
+    const uint32_t lineBytes = (widthDots + 7) / 8;
+    const uint32_t perColumn = (rows + 7) / 8;
+    const uint32_t usedRows = lines < rows ? lines : rows;
+    uint32_t lo = UINT32_MAX;
+    uint32_t hi = 0;
+    for (uint32_t r = 0; r < usedRows; ++r) {
+        const unsigned char* line = band + static_cast<size_t>(r) * lineBytes;
+        const unsigned char rowBit = static_cast<unsigned char>(0x80 >> (r % 8));
+        const uint32_t rowByte = r / 8;
+        for (uint32_t b = 0; b < lineBytes; ++b) {
+            unsigned char bits = line[b];
+            if (bits == 0)
+                continue;
+            for (uint32_t k = 0; k < 8; ++k) {
+                if ((bits & (0x80 >> k)) == 0)
+                    continue;
+                uint32_t x = b * 8 + k;
+                if (x >= widthDots)
+                    break;
+                columns[static_cast<size_t>(x) * perColumn + rowByte] |= rowBit;
+                if (x < lo)
+                    lo = x;
+                if (x > hi)
+                    hi = x;
+            }
+        }
+    }
+    if (lo == UINT32_MAX)
+        return 0;
+    *first = lo;
+    *last = hi;
+    return 1;
+}
+
+StatusCode renderBand(const BandJob* job, uint16_t lines, const unsigned char* band)
+{
+    if (job == nullptr || band == nullptr || lines == 0)
+        return 22;
+    if (job->widthDots == 0)
+        return 0;
+    if (job->positionDpi == 0 || job->columnBufferSlot == nullptr || job->pendingSlot == nullptr ||
+        job->rows == 0 || job->hdpi == 0 || job->vdpi == 0)
+        return 22;
+    if (job->widthDots > 8191)
+        return -1;
+    uint8_t mode = 0;
+    if (!findGraphicsMode(job->hdpi, job->vdpi, job->rows, job->speed, job->flags, &mode)) {
+        statusLine(kIllegalResolution);
+        return -1;
+    }
+
+    const uint32_t perColumn = (job->rows + 7) / 8;
+    const size_t size = static_cast<size_t>(job->widthDots) * perColumn;
+    auto* columns = static_cast<unsigned char*>(std::malloc(size));
+    if (columns == nullptr) {
+        std::perror(kAllocationPrefix);
+        return 12;
+    }
+    *job->columnBufferSlot = columns;
+    std::memset(columns, 0, size);
+
+    StatusCode result = 0;
+    uint32_t first = 0;
+    uint32_t last = 0;
+    if (transposeBand(band, job->widthDots, job->rows, lines, columns, &first, &last)) {
+        const uint32_t n = last - first + 1;
+        const uint32_t position = scaleRound(first, job->hdpi, job->positionDpi);
+        const unsigned char positionBytes[2] = {static_cast<unsigned char>(position & 0xFF),
+                                                static_cast<unsigned char>((position >> 8) & 0xFF)};
+        const unsigned char imageHeader[3] = {mode, static_cast<unsigned char>(n % 256),
+                                              static_cast<unsigned char>(n / 256)};
+        int failed = 0;
+        failed |= writeFormatted("%c%s", ESC, "$");
+        failed |= writeAll(positionBytes, 2);
+        *job->pendingSlot = n * perColumn;
+        failed |= writeFormatted("%c%s", ESC, "*");
+        failed |= writeAll(imageHeader, 3);
+        failed |= writeAll(columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn);
+        *job->pendingSlot = 0;
+        result = failed ? 5 : 0;
+    }
+
+    std::free(columns);
+    *job->columnBufferSlot = nullptr;
+    StatusCode cr = writeFormatted("%c", 13);
+    if (result == 0 && cr != 0)
+        result = 5;
+    return result;
+}

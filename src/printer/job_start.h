@@ -1,0 +1,20 @@
+#pragma once
+// The commands that open a job: packet-mode exit, reset, pitch, speed,
+// direction, unit, page length and page format.
+#include <cstdint>
+
+#include "output/output_channel.h"
+
+// Page geometry in base units (1/baseDpi inch), measured from the top edge.
+struct PageMetrics {
+    float length;
+    float top;    // top of the printable area
+    float bottom; // bottom of the printable area
+};
+
+inline constexpr unsigned char ESC = 0x1B;
+inline constexpr unsigned char FS = 0x1C;
+
+// 0, or 1 when a write failed (reported once at the end); 22 for bad arguments.
+StatusCode sendJobStart(const PageMetrics* metrics, uint16_t baseDpi, uint16_t pageDpi, int32_t speedArg,
+                        uint8_t speedCommandEnabled);

@@ -1,0 +1,15 @@
+#pragma once
+// The start of every page: the termination handler, and on the first page
+// the job's layout (printable area, speed, graphics mode, work buffer) and
+// the job start sequence.
+#include <cups/raster.h>
+
+#include "output/output_channel.h"
+#include "printer/job_start.h"
+#include "settings/job_state.h"
+
+StatusCode setupPage(JobState* state, const cups_page_header2_t* header);
+StatusCode sendCarriageReturn();
+
+// The page metrics of the job start sequence, from the page size in points.
+PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi);
