@@ -1,5 +1,7 @@
 #include "filter/job_run.h"
 
+#include <cstring>
+
 #include "filter/band_assembly.h"
 #include "filter/cancellation.h"
 #include "output/status_messages.h"
@@ -42,7 +44,12 @@ StatusCode finalLine(const JobState* state, StatusCode status)
 
 int pageHeaderUsable(const cups_page_header2_t* header)
 {
-    if (header->cupsColorSpace != CUPS_CSPACE_K || header->cupsBitsPerPixel != 1)
+    // The colour space is whatever number the input carried; reading it
+    // through the enumeration type would be undefined for unknown values.
+    uint32_t colorSpace;
+    static_assert(sizeof colorSpace == sizeof header->cupsColorSpace);
+    std::memcpy(&colorSpace, &header->cupsColorSpace, sizeof colorSpace);
+    if (colorSpace != CUPS_CSPACE_K || header->cupsBitsPerPixel != 1)
         return 0;
     const uint64_t widthBytes = (static_cast<uint64_t>(header->cupsWidth) + 7) / 8;
     return header->cupsBytesPerLine != 0 && header->cupsBytesPerLine >= widthBytes &&
