@@ -51,8 +51,10 @@ int pageHeaderUsable(const cups_page_header2_t* header)
     std::memcpy(&colorSpace, &header->cupsColorSpace, sizeof colorSpace);
     if (colorSpace != CUPS_CSPACE_K || header->cupsBitsPerPixel != 1)
         return 0;
+    // A line holds exactly the page's width: more bytes would be dots the
+    // header says are not on the page.
     const uint64_t widthBytes = (static_cast<uint64_t>(header->cupsWidth) + 7) / 8;
-    return header->cupsBytesPerLine != 0 && header->cupsBytesPerLine >= widthBytes &&
+    return header->cupsBytesPerLine != 0 && header->cupsBytesPerLine == widthBytes &&
            header->cupsBytesPerLine <= kMaxBytesPerLine;
 }
 

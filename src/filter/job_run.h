@@ -7,7 +7,7 @@
 StatusCode runJob(int descriptor, const char* optionsText);
 
 // 1 when the filter can print a page with this header: black, one bit per
-// dot, and a line size that holds the page's width within sane bounds.
+// dot, and a line size that matches the page's width within sane bounds.
 int pageHeaderUsable(const cups_page_header2_t* header);
 
 // Largest raster line accepted, in bytes (over 40 metres at 360 dpi).
