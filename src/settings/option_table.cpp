@@ -42,12 +42,21 @@ StatusCode captureOptions(ppd_file_t* ppd)
 {
     if (ppd == nullptr)
         return 22;
+    // Find the options first and ask for their choices afterwards: looking a
+    // choice up moves the walk's position to the first option whose keyword
+    // matches regardless of letter case, so two such options inside the
+    // walk would make it go round for ever.
+    ppd_option_t* found[kOptionCount] = {};
     for (ppd_option_t* option = ppdFirstOption(ppd); option != nullptr; option = ppdNextOption(ppd)) {
         OptionEntry* entry = findEntry(option->keyword);
-        if (entry == nullptr)
+        if (entry != nullptr)
+            found[entry - gOptionTable.entries] = option; // a later option wins
+    }
+    for (int i = 0; i < kOptionCount; ++i) {
+        if (found[i] == nullptr)
             continue;
-        ppd_choice_t* marked = ppdFindMarkedChoice(ppd, option->keyword);
-        copyChoice(entry, marked != nullptr ? marked->choice : option->defchoice);
+        ppd_choice_t* marked = ppdFindMarkedChoice(ppd, found[i]->keyword);
+        copyChoice(&gOptionTable.entries[i], marked != nullptr ? marked->choice : found[i]->defchoice);
     }
     return 0;
 }
