@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
 #include "capture_stream.h"
@@ -38,25 +37,6 @@ Rendered render(const Band& band, uint32_t hdpi, uint32_t vdpi, uint16_t positio
     std::string err = testing::internal::GetCapturedStderr();
     captureEnd(c);
     return {status, hexBytes(c->bytes), err, columnBuffer, pending};
-}
-
-// The column layout written bit by bit, the plainest way there is.
-std::vector<unsigned char> referenceColumns(const Band& band, uint32_t lines, int* first, int* last)
-{
-    const uint32_t per = (band.rows + 7) / 8;
-    const uint32_t lineBytes = (band.width + 7) / 8;
-    std::vector<unsigned char> columns(static_cast<size_t>(band.width) * per, 0);
-    *first = -1;
-    *last = -1;
-    for (uint32_t x = 0; x < band.width; ++x)
-        for (uint32_t r = 0; r < band.rows && r < lines; ++r)
-            if (band.bits[r * lineBytes + x / 8] & (0x80 >> (x % 8))) {
-                columns[x * per + r / 8] |= static_cast<unsigned char>(0x80 >> (r % 8));
-                if (*first < 0)
-                    *first = static_cast<int>(x);
-                *last = static_cast<int>(x);
-            }
-    return columns;
 }
 
 } // namespace
@@ -167,44 +147,6 @@ TEST(RenderBand, AFailingStreamStillGetsTheWholeBandAndItsCarriageReturn)
     EXPECT_EQ(capture.writeCalls, 1u + 3 + 1 + 3 + 3 + 1);
     EXPECT_EQ(r.pending, 0u);
     EXPECT_EQ(r.columnBuffer, nullptr);
-}
-
-TEST(TransposeBand, MatchesTheBitByBitLayoutOnRandomBands)
-{
-    std::mt19937 random(12345);
-    const uint32_t heights[] = {8, 24, 48};
-    const uint32_t widths[] = {1, 7, 8, 9, 15, 16, 17, 63, 64, 65, 333, 1000, 8191};
-    for (uint32_t rows : heights) {
-        for (uint32_t width : widths) {
-            for (int trial = 0; trial < 6; ++trial) {
-                Band band(width, rows);
-                const int fill = trial == 0 ? 0 : (trial == 1 ? 100 : static_cast<int>(random() % 60));
-                for (uint32_t y = 0; y < rows; ++y)
-                    for (uint32_t x = 0; x < width; ++x)
-                        if (static_cast<int>(random() % 100) < fill)
-                            band.dot(x, y);
-                if (trial == 5) { // the first and last columns, and padding bits set
-                    band.dot(0, rows - 1);
-                    band.dot(width - 1, 0);
-                    for (uint32_t y = 0; y < rows; ++y)
-                        band.bits[y * ((width + 7) / 8) + (width + 7) / 8 - 1] |=
-                            static_cast<unsigned char>(0xFF >> (width % 8 == 0 ? 8 : width % 8));
-                }
-                const uint32_t lines = trial == 3 ? rows / 2 : rows;
-                int first, last;
-                std::vector<unsigned char> expected = referenceColumns(band, lines, &first, &last);
-                std::vector<unsigned char> got(expected.size(), 0);
-                uint32_t gotFirst = 0, gotLast = 0;
-                int any = transposeBand(band.bits.data(), width, rows, lines, got.data(), &gotFirst, &gotLast);
-                ASSERT_EQ(any, first >= 0) << width << "x" << rows << " trial " << trial;
-                ASSERT_EQ(got, expected) << width << "x" << rows << " trial " << trial;
-                if (any) {
-                    EXPECT_EQ(gotFirst, static_cast<uint32_t>(first));
-                    EXPECT_EQ(gotLast, static_cast<uint32_t>(last));
-                }
-            }
-        }
-    }
 }
 
 TEST(FeedLines, StepsRoundPerCallAndSplitAt255)
