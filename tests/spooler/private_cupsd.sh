@@ -7,6 +7,8 @@
 # and form-length options are checked byte by byte and decoded. A job
 # cancelled while it prints leaves a stream that ends cleanly.
 #   private_cupsd.sh <build dir> <impact-stream-check>
+# With KEEP_SCRATCH set, the scratch directory (configuration, logs, device
+# files) is left in /tmp for a look afterwards.
 set -euo pipefail
 build=$1
 check=$2
