@@ -51,6 +51,40 @@ int fdWriterFlush(void* context)
     return fdWriterDrain(w);
 }
 
+// The text of a format made of plain characters, %c, %s and %% only, put
+// together without the printf machinery: every printer command is written
+// with one of these, several times a band. -1 for any other format, or for
+// a text that does not fit; vsnprintf then does the work.
+int formatSimple(char* text, size_t size, const char* format, va_list args)
+{
+    size_t length = 0;
+    for (const char* f = format; *f != '\0'; ++f) {
+        char c = *f;
+        if (c == '%') {
+            ++f;
+            if (*f == 's') {
+                const char* s = va_arg(args, const char*);
+                if (s == nullptr)
+                    return -1;
+                for (; *s != '\0'; ++s) {
+                    if (length + 1 >= size)
+                        return -1;
+                    text[length++] = *s;
+                }
+                continue;
+            }
+            if (*f == 'c')
+                c = static_cast<char>(va_arg(args, int));
+            else if (*f != '%')
+                return -1;
+        }
+        if (length + 1 >= size)
+            return -1;
+        text[length++] = c;
+    }
+    return static_cast<int>(length);
+}
+
 FdWriter gStdoutWriter = {1, 0, 0, {}};
 const OutputStream gStdoutStream = {fdWriterWrite, fdWriterFlush, &gStdoutWriter};
 const OutputStream* gStream = &gStdoutStream;
@@ -100,7 +134,12 @@ StatusCode writeFormatted(const char* format, ...)
     char text[256];
     va_list args;
     va_start(args, format);
-    int length = std::vsnprintf(text, sizeof text, format, args);
+    va_list simpleArgs;
+    va_copy(simpleArgs, args);
+    int length = formatSimple(text, sizeof text, format, simpleArgs);
+    va_end(simpleArgs);
+    if (length < 0)
+        length = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     if (length < 0 || static_cast<size_t>(length) >= sizeof text)
         return 1;

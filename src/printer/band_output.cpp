@@ -74,20 +74,6 @@ const unsigned char* bandRow(const BandRows& rows, uint32_t r)
     return rows.band + static_cast<size_t>(r) * rows.lineBytes;
 }
 
-// Whether rows [top, top + count) have a dot in bytes [at, at + length) of
-// their lines, length at most 8: one word per row, not byte by byte. Padding
-// bits count here; callers that care mask the last byte.
-bool anyBitsInSpan(const BandRows& rows, uint32_t top, uint32_t count, uint32_t at, uint32_t length)
-{
-    uint64_t any = 0;
-    for (uint32_t r = top; r < top + count; ++r) {
-        uint64_t word = 0;
-        std::memcpy(&word, bandRow(rows, r) + at, length);
-        any |= word;
-    }
-    return any != 0;
-}
-
 // One 8 x 8 block of the band: eight rows of one byte column, row 0 in the
 // high byte, each row's leftmost dot in its high bit. Transposed in three
 // rounds of swapping sub-blocks across the diagonal (2 x 2 bits, 4 x 4,
@@ -110,26 +96,21 @@ void transposeBytes(const BandRows& rows, uint32_t top, uint32_t count, uint32_t
                     unsigned char* columns, uint32_t perColumn, uint32_t widthDots)
 {
     const uint32_t columnByte = top / 8;
-    for (uint32_t span = begin; span < end; span += 8) {
-        const uint32_t length = end - span < 8 ? end - span : 8;
-        if (!anyBitsInSpan(rows, top, count, span, length))
+    for (uint32_t b = begin; b < end; ++b) {
+        uint64_t block = 0;
+        for (uint32_t r = 0; r < count; ++r)
+            block |= static_cast<uint64_t>(bandRow(rows, top + r)[b]) << (56 - 8 * r);
+        if (b == rows.lineBytes - 1)
+            block &= rows.tailMask * 0x0101010101010101ULL;
+        if (block == 0)
             continue;
-        for (uint32_t b = span; b < span + length; ++b) {
-            uint64_t block = 0;
-            for (uint32_t r = 0; r < count; ++r)
-                block |= static_cast<uint64_t>(bandRow(rows, top + r)[b]) << (56 - 8 * r);
-            if (b == rows.lineBytes - 1)
-                block &= rows.tailMask * 0x0101010101010101ULL;
-            if (block == 0)
-                continue;
-            block = transposeBlock(block);
-            // Column 8 * b + k is byte k of the block, counted from the high end.
-            const uint32_t x0 = 8 * b;
-            const uint32_t dots = widthDots - x0 < 8 ? widthDots - x0 : 8;
-            for (uint32_t k = 0; k < dots; ++k)
-                columns[static_cast<size_t>(x0 + k) * perColumn + columnByte] =
-                    static_cast<unsigned char>(block >> (56 - 8 * k));
-        }
+        block = transposeBlock(block);
+        // Column 8 * b + k is byte k of the block, counted from the high end.
+        const uint32_t x0 = 8 * b;
+        const uint32_t dots = widthDots - x0 < 8 ? widthDots - x0 : 8;
+        for (uint32_t k = 0; k < dots; ++k)
+            columns[static_cast<size_t>(x0 + k) * perColumn + columnByte] =
+                static_cast<unsigned char>(block >> (56 - 8 * k));
     }
 }
 
@@ -272,12 +253,24 @@ uint64_t loadWord(const unsigned char* bytes)
     return word;
 }
 
+// Whether the 64 bytes from `bytes` are all zero.
+bool zeroRun(const unsigned char* bytes)
+{
+    uint64_t any = 0;
+#pragma GCC unroll 8
+    for (uint32_t i = 0; i < 64; i += 8)
+        any |= loadWord(bytes + i);
+    return any == 0;
+}
+
 // The first and last columns with a dot, from the column bytes: a scan from
-// either end that steps over whole words of zeros. 0 when there is none.
+// either end that steps over runs and words of zeros. 0 when there is none.
 int findPrintedColumns(const unsigned char* columns, size_t size, uint32_t perColumn, uint32_t* first,
                        uint32_t* last)
 {
     size_t lo = 0;
+    while (lo + 64 <= size && zeroRun(columns + lo))
+        lo += 64;
     while (lo + 8 <= size && loadWord(columns + lo) == 0)
         lo += 8;
     while (lo < size && columns[lo] == 0)
@@ -285,6 +278,8 @@ int findPrintedColumns(const unsigned char* columns, size_t size, uint32_t perCo
     if (lo == size)
         return 0;
     size_t hi = size; // one past the last byte with a dot
+    while (hi - lo >= 64 && zeroRun(columns + hi - 64))
+        hi -= 64;
     while (hi - lo >= 8 && loadWord(columns + hi - 8) == 0)
         hi -= 8;
     while (columns[hi - 1] == 0)
