@@ -5,43 +5,12 @@
 #include "printer/band_output.h"
 #include "printer/page_end.h"
 
-namespace {
-
-uint64_t loadWord(const unsigned char* bytes)
-{
-    uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-}
-
-} // namespace
-
 int isBlank(const unsigned char* bytes, uint32_t count)
 {
     if (bytes == nullptr || count == 0)
         return 1;
-    if (count < 8) {
-        unsigned char any = 0;
-        for (uint32_t i = 0; i < count; ++i)
-            any |= bytes[i];
-        return any == 0;
-    }
-    // The line's words OR-ed together, eight at a time: a blank line is read
-    // in full anyway, and only the first line of a band is ever tested
-    // while not blank. The last word is read from the end of the line,
-    // overlapping words already seen, so no byte is left over.
-    uint64_t any = loadWord(bytes + count - 8);
-    uint32_t at = 0;
-    for (; at + 64 <= count; at += 64) {
-        uint64_t words = 0;
-#pragma GCC unroll 8
-        for (uint32_t i = 0; i < 64; i += 8)
-            words |= loadWord(bytes + at + i);
-        any |= words;
-    }
-    for (; at + 8 <= count; at += 8)
-        any |= loadWord(bytes + at);
-    return any == 0;
+    // Every byte equals its neighbour and the first is zero.
+    return bytes[0] == 0 && std::memcmp(bytes, bytes + 1, count - 1) == 0;
 }
 
 void beginPageAssembly(PageAssembly* page)
