@@ -1,0 +1,21 @@
+#pragma once
+// What the fuzz targets share: an in-memory file the filter reads from, and
+// output streams that take everything, take a little at a time, or fail.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "output/output_channel.h"
+
+// A memory-backed file descriptor (never closed); -1 on failure.
+int memoryFile(const char* name);
+// Replaces the file's contents with bytes and rewinds it.
+void refillMemoryFile(int fd, const uint8_t* bytes, size_t size);
+// A path that opens the memory file afresh (for the PPD variable).
+std::string memoryFilePath(int fd);
+
+enum class OutputKind { Discard, Partial, FailLater };
+
+// Installs a stream of that kind for the next job; the stream lives until
+// the next call.
+void installFuzzOutput(OutputKind kind);

@@ -1,0 +1,36 @@
+#pragma once
+// Judging the printer data of a job that was sent SIGTERM, against the
+// data of the same job run to its end.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "impact_decode.h"
+
+enum class CancelOutcome {
+    Invalid,         // none of the outcomes below
+    Killed,          // the signal ended the process before the first page: no data
+    Ignored,         // between pages or after the last one: the whole job
+    Cancelled,       // in a page: the job up to a command, 16 NULs, page end, job end
+    CancelledOwing,  // as Cancelled, with the data of the bit image in flight owed as NULs first
+};
+
+struct CancelVerdict {
+    CancelOutcome outcome = CancelOutcome::Invalid;
+    std::string why; // for Invalid: what is wrong
+};
+
+struct CancelExpectation {
+    std::vector<uint8_t> reference; // the job's data, not cancelled
+    std::vector<uint8_t> pageEnd;   // bytes of the page end sequence
+    std::vector<uint8_t> jobEnd;    // bytes of the job end sequence
+    PrinterClass printer;
+};
+
+// exitStatus is the process's exit status, signal the signal that ended
+// it (0 when it exited); readyLine whether "INFO: Ready to print." was
+// written.
+CancelVerdict judgeCancelledJob(const CancelExpectation& expect, const std::vector<uint8_t>& out, int exitStatus,
+                                int signal, bool readyLine);
+
+const char* outcomeName(CancelOutcome outcome);
