@@ -110,7 +110,9 @@ TEST_F(HostileRaster, TruncatedInALine)
     for (bool compressed : {false, true}) {
         std::vector<unsigned char> job = compressed ? rasterBytes({page}, true) : rawRaster({page});
         if (compressed) {
-            // Cut the compressed stream just after line 30 begins.
+            // Cut the compressed stream inside the encoding of the blank
+            // lines that follow the first band (the page cut to 31 lines
+            // encodes the same bytes up to there).
             std::vector<unsigned char> upTo30 = rasterBytes({[&] {
                 RasterPage p = page;
                 p.header.cupsHeight = 31;
