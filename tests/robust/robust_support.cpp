@@ -66,15 +66,6 @@ std::string hexOf(const std::vector<unsigned char>& bytes)
     return hexBytes(bytes);
 }
 
-std::string progressLines(int page, uint32_t lines)
-{
-    std::string text;
-    for (uint32_t y = 0; y < lines; y += 128)
-        text += "INFO: Printing page " + std::to_string(page) + ", " +
-                std::to_string(static_cast<uint64_t>(y) * 100 / lines) + "% complete...\n";
-    return text;
-}
-
 std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b)
 {
     a.insert(a.end(), b.begin(), b.end());

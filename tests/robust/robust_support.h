@@ -32,9 +32,6 @@ FilterRun runJobBytes(const std::string& dir, const std::vector<unsigned char>& 
                       const std::string& options = "");
 
 std::string hexOf(const std::vector<unsigned char>& bytes);
-// The stderr lines of a filter that read pages 1..pages, each of lines
-// lines, and then the final line.
-std::string progressLines(int page, uint32_t lines);
 
 std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b);
 
@@ -43,7 +40,7 @@ std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vecto
 // the spooler leaves them. The caller closes its copies.
 pid_t spawnFilter(const std::vector<std::string>& args, const std::string& ppd, int in, int out, int err);
 // Waits for the filter to end; kills it after timeoutMs. Fills exitStatus
-// or signal; killedAfterTimeout tells whether the time ran out.
+// or signal; timedOut tells whether the time ran out.
 struct FilterEnd {
     int exitStatus = -1;
     int signal = 0;
