@@ -13,6 +13,7 @@
 
 #include "filter/job_run.h"
 #include "fuzz_support.h"
+#include "black_page_header.h"
 
 namespace {
 
@@ -36,20 +37,7 @@ void writeFixedJob(int fd, const FixedPage* pages)
     cups_raster_t* ras = cupsRasterOpen(fd, CUPS_RASTER_WRITE_COMPRESSED);
     for (int p = 0; p < 2; ++p) {
         const FixedPage& page = pages[p];
-        cups_page_header2_t h;
-        std::memset(&h, 0, sizeof h);
-        h.HWResolution[0] = page.hdpi;
-        h.HWResolution[1] = page.vdpi;
-        h.NumCopies = 1;
-        h.cupsWidth = page.widthDots;
-        h.cupsHeight = page.heightLines;
-        h.cupsBitsPerColor = 1;
-        h.cupsBitsPerPixel = 1;
-        h.cupsBytesPerLine = (page.widthDots + 7) / 8;
-        h.cupsColorOrder = CUPS_ORDER_CHUNKED;
-        h.cupsColorSpace = CUPS_CSPACE_K;
-        h.cupsRowCount = page.rows;
-        h.cupsNumColors = 1;
+        cups_page_header2_t h = blackPageHeader(page.hdpi, page.vdpi, page.widthDots, page.heightLines, page.rows);
         cupsRasterWriteHeader2(ras, &h);
         std::vector<unsigned char> line(h.cupsBytesPerLine);
         for (uint32_t y = 0; y < page.heightLines; ++y) {

@@ -13,6 +13,8 @@
 
 #include <cups/raster.h>
 
+#include "black_page_header.h"
+
 namespace {
 
 struct Page {
@@ -26,20 +28,7 @@ std::vector<uint8_t> rasterJob(const std::vector<Page>& pages, bool compressed)
     int fd = mkstemp(path);
     cups_raster_t* ras = cupsRasterOpen(fd, compressed ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE);
     for (const Page& page : pages) {
-        cups_page_header2_t h;
-        std::memset(&h, 0, sizeof h);
-        h.HWResolution[0] = page.hdpi;
-        h.HWResolution[1] = page.vdpi;
-        h.NumCopies = 1;
-        h.cupsWidth = page.width;
-        h.cupsHeight = page.height;
-        h.cupsBitsPerColor = 1;
-        h.cupsBitsPerPixel = 1;
-        h.cupsBytesPerLine = (page.width + 7) / 8;
-        h.cupsColorOrder = CUPS_ORDER_CHUNKED;
-        h.cupsColorSpace = CUPS_CSPACE_K;
-        h.cupsRowCount = page.rows;
-        h.cupsNumColors = 1;
+        cups_page_header2_t h = blackPageHeader(page.hdpi, page.vdpi, page.width, page.height, page.rows);
         cupsRasterWriteHeader2(ras, &h);
         std::vector<unsigned char> line(h.cupsBytesPerLine);
         for (uint32_t y = 0; y < page.height; ++y) {
