@@ -11,22 +11,13 @@
 #include <vector>
 
 #include "capture_stream.h"
+#include "test_band.h"
 #include "filter/band_assembly.h"
 #include "printer/band_output.h"
 #include "printer/graphics_modes.h"
 #include "printer/unit_scaling.h"
 
 namespace {
-
-struct Band {
-    uint32_t width;
-    uint32_t rows;
-    std::vector<unsigned char> bits;
-    Band(uint32_t w, uint32_t r) : width(w), rows(r), bits(static_cast<size_t>((w + 7) / 8) * r, 0) {}
-    uint32_t lineBytes() const { return (width + 7) / 8; }
-    void dot(uint32_t x, uint32_t y) { bits[y * lineBytes() + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8)); }
-    bool hasDot(uint32_t x, uint32_t y) const { return bits[y * lineBytes() + x / 8] & (0x80 >> (x % 8)); }
-};
 
 // The column layout written bit by bit, the plainest way there is.
 std::vector<unsigned char> referenceColumns(const Band& band, uint32_t lines, int* first, int* last)

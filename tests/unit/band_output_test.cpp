@@ -3,17 +3,10 @@
 #include <vector>
 
 #include "capture_stream.h"
+#include "test_band.h"
 #include "printer/band_output.h"
 
 namespace {
-
-struct Band {
-    uint32_t width;
-    uint32_t rows;
-    std::vector<unsigned char> bits;
-    Band(uint32_t w, uint32_t r) : width(w), rows(r), bits(static_cast<size_t>((w + 7) / 8) * r, 0) {}
-    void dot(uint32_t x, uint32_t y) { bits[y * ((width + 7) / 8) + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8)); }
-};
 
 struct Rendered {
     StatusCode status;
