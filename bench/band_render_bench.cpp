@@ -67,17 +67,20 @@ size_t discard(void*, const unsigned char*, size_t count)
     return count;
 }
 
-// The transpose alone, into a column buffer cleared as the render clears it.
-void transposeBands(benchmark::State& state, const PageBands& page)
+using TransposeFunction = int (*)(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*,
+                                  uint32_t*);
+
+// The transpose alone (the way the filter picks, or the named one), into
+// one column buffer.
+void transposeBands(benchmark::State& state, const PageBands& page, TransposeFunction transpose)
 {
     std::vector<unsigned char> columns(static_cast<size_t>(page.widthDots) * ((page.rows + 7) / 8));
     size_t next = 0;
     for (auto _ : state) {
-        std::memset(columns.data(), 0, columns.size());
         uint32_t first = 0;
         uint32_t last = 0;
-        int any = transposeBand(page.bands[next].data(), page.widthDots, page.rows, page.rows, columns.data(),
-                                &first, &last);
+        int any = transpose(page.bands[next].data(), page.widthDots, page.rows, page.rows, columns.data(), &first,
+                            &last);
         benchmark::DoNotOptimize(any);
         benchmark::DoNotOptimize(columns.data());
         next = next + 1 == page.bands.size() ? 0 : next + 1;
@@ -108,12 +111,22 @@ void renderBands(benchmark::State& state, const PageBands& page)
 
 void BM_TransposeTextBands(benchmark::State& state)
 {
-    transposeBands(state, textBands());
+    transposeBands(state, textBands(), transposeBand);
 }
 
 void BM_TransposeRandomBands(benchmark::State& state)
 {
-    transposeBands(state, randomBands());
+    transposeBands(state, randomBands(), transposeBand);
+}
+
+void BM_TransposeTextBandsPortable(benchmark::State& state)
+{
+    transposeBands(state, textBands(), transposeBandPortable);
+}
+
+void BM_TransposeRandomBandsPortable(benchmark::State& state)
+{
+    transposeBands(state, randomBands(), transposeBandPortable);
 }
 
 void BM_RenderTextBands(benchmark::State& state)
@@ -130,6 +143,8 @@ void BM_RenderRandomBands(benchmark::State& state)
 
 BENCHMARK(BM_TransposeTextBands);
 BENCHMARK(BM_TransposeRandomBands);
+BENCHMARK(BM_TransposeTextBandsPortable);
+BENCHMARK(BM_TransposeRandomBandsPortable);
 BENCHMARK(BM_RenderTextBands);
 BENCHMARK(BM_RenderRandomBands);
 

@@ -6,6 +6,7 @@
 #include <cups/raster.h>
 
 #include "output/output_channel.h"
+#include "printer/band_transpose.h"
 #include "settings/job_state.h"
 
 struct BandJob {
@@ -27,11 +28,3 @@ inline constexpr uint32_t kMaxFeedLines = 65535;
 StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines);
 StatusCode feedLines(uint32_t vdpi, uint16_t lines, uint16_t feedDpi);
 StatusCode renderBand(const BandJob* job, uint16_t lines, const unsigned char* band);
-
-// Turns rows [0, lines) of a row-ordered band (rows of (widthDots + 7) / 8
-// bytes) into the column-ordered layout of the bit-image command: column x
-// holds bytesPerColumn bytes, the top row in the high bit of its first byte.
-// columns must be zeroed. Returns 1 and the first and last columns with a
-// dot, or 0 when the band has none.
-int transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                  unsigned char* columns, uint32_t* first, uint32_t* last);

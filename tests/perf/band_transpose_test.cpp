@@ -118,10 +118,17 @@ std::vector<uint32_t> testWidths()
 
 } // namespace
 
-TEST(TransposeBand, MatchesTheBitByBitLayoutOnRandomBands)
+using TransposeFunction = int (*)(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*,
+                                  uint32_t*);
+
+// Every byte of the column buffer is written, so it starts full of stray
+// bits here.
+void expectBitByBitLayout(TransposeFunction transpose)
 {
     std::mt19937 random(12345);
-    const uint32_t heights[] = {8, 24, 48};
+    // The printers' band heights, and heights of two and eight bytes a
+    // column, which the fast ways take apart differently.
+    const uint32_t heights[] = {8, 24, 48, 16, 64};
     for (uint32_t rows : heights) {
         for (uint32_t width : testWidths()) {
             for (Pattern pattern : kPatterns) {
@@ -131,11 +138,14 @@ TEST(TransposeBand, MatchesTheBitByBitLayoutOnRandomBands)
                 for (uint32_t lines : {rows, 1 + static_cast<uint32_t>(random() % rows)}) {
                     int first, last;
                     const std::vector<unsigned char> expected = referenceColumns(band, lines, &first, &last);
-                    std::vector<unsigned char> got(expected.size(), 0);
+                    std::vector<unsigned char> got(expected.size() + 64, 0xA5);
                     uint32_t gotFirst = 0, gotLast = 0;
-                    const int any =
-                        transposeBand(band.bits.data(), width, rows, lines, got.data(), &gotFirst, &gotLast);
+                    const int any = transpose(band.bits.data(), width, rows, lines, got.data(), &gotFirst, &gotLast);
                     ASSERT_EQ(any, first >= 0) << describe(band, pattern, lines);
+                    // Nothing is written past the band's columns.
+                    ASSERT_EQ(std::vector<unsigned char>(got.end() - 64, got.end()), std::vector<unsigned char>(64, 0xA5))
+                        << describe(band, pattern, lines);
+                    got.resize(expected.size());
                     ASSERT_EQ(got, expected) << describe(band, pattern, lines);
                     if (any) {
                         ASSERT_EQ(gotFirst, static_cast<uint32_t>(first)) << describe(band, pattern, lines);
@@ -145,6 +155,23 @@ TEST(TransposeBand, MatchesTheBitByBitLayoutOnRandomBands)
             }
         }
     }
+}
+
+TEST(TransposeBand, MatchesTheBitByBitLayoutOnRandomBands)
+{
+    expectBitByBitLayout(transposeBand);
+}
+
+TEST(TransposeBand, PortableWayMatchesTheBitByBitLayout)
+{
+    expectBitByBitLayout(transposeBandPortable);
+}
+
+TEST(TransposeBand, WideWayMatchesTheBitByBitLayout)
+{
+    if (!wideTransposeAvailable())
+        GTEST_SKIP() << "this processor lacks AVX-512 VBMI or GFNI";
+    expectBitByBitLayout(transposeBandWide);
 }
 
 TEST(RenderBand, SendsTheBitByBitColumnsOfEveryBandHeight)

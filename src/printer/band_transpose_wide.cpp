@@ -1,0 +1,244 @@
+#include "printer/band_transpose_wide.h"
+
+#include <cstddef>
+#include <cstring>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define IMPACT_WIDE_TRANSPOSE 1
+#include <immintrin.h>
+#endif
+
+#if defined(IMPACT_WIDE_TRANSPOSE)
+
+#define WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi,gfni")))
+
+namespace {
+
+// How P row groups (bytes per column) of 64 columns, one 64-byte vector per
+// group with column x in byte x, are woven into the command's order, where
+// column x's bytes lie at x * P + g: output vector o (bytes 64 o to
+// 64 o + 63 of the run) takes byte i from group g = (64 o + i) % P, column
+// (64 o + i) / P. Groups are taken in pairs, (0, 1), (2, 3), ..., as one
+// two-vector permute reads 128 bytes; `index` picks the column (plus 64 for
+// the pair's second group) and `mask` the bytes whose group is in the pair.
+struct Weave {
+    unsigned char index[kWideMaxRows / 8][kWideMaxRows / 16][64];
+    uint64_t mask[kWideMaxRows / 8][kWideMaxRows / 16];
+};
+
+struct WeaveTables {
+    Weave forGroups[kWideMaxRows / 8 + 1]; // by bytes per column, 2 to 8
+};
+
+WeaveTables buildWeaveTables()
+{
+    WeaveTables tables = {};
+    for (uint32_t groups = 2; groups <= kWideMaxRows / 8; ++groups) {
+        Weave& weave = tables.forGroups[groups];
+        for (uint32_t o = 0; o < groups; ++o)
+            for (uint32_t i = 0; i < 64; ++i) {
+                const uint32_t at = 64 * o + i;
+                const uint32_t group = at % groups;
+                const uint32_t pair = group / 2;
+                weave.index[o][pair][i] = static_cast<unsigned char>(at / groups + 64 * (group % 2));
+                weave.mask[o][pair] |= uint64_t{1} << i;
+            }
+    }
+    return tables;
+}
+
+const WeaveTables& weaveTables()
+{
+    static const WeaveTables tables = buildWeaveTables();
+    return tables;
+}
+
+// An 8 x 8 byte block in, row r in word r; one 64-bit word per byte
+// column out: word j holds the eight rows' bytes of byte column j, row r in
+// byte r.
+WIDE_TARGET __m512i gatherByteColumns(__m512i rowWords)
+{
+    alignas(64) static const unsigned char kByteColumns[64] = {
+        0, 8,  16, 24, 32, 40, 48, 56, 1, 9,  17, 25, 33, 41, 49, 57, 2, 10, 18, 26, 34, 42,
+        50, 58, 3, 11, 19, 27, 35, 43, 51, 59, 4, 12, 20, 28, 36, 44, 52, 60, 5, 13, 21, 29,
+        37, 45, 53, 61, 6, 14, 22, 30, 38, 46, 54, 62, 7, 15, 23, 31, 39, 47, 55, 63};
+    return _mm512_permutexvar_epi8(_mm512_load_si512(kByteColumns), rowWords);
+}
+
+// Each 64-bit word is an 8 x 8 dot block, row r in byte r, its leftmost dot
+// in the high bit. The affine transform with the matrix taken from the
+// block and byte i of the operand picking bit 7 - i gives, in byte i, the
+// column i of the block: bit 7 - r of it is row r, the top row in the high
+// bit, as the printer takes a column.
+WIDE_TARGET __m512i blockColumns(__m512i blocks)
+{
+    const __m512i pickBit = _mm512_set1_epi64(0x0102040810204080LL);
+    return _mm512_gf2p8affine_epi64_epi8(pickBit, blocks, 0);
+}
+
+// Eight rows of 64 bytes in (row r in rows[r]), the same bytes as eight
+// 8 x 8 byte blocks out: blocks[c] holds byte columns 8c to 8c + 7, row r
+// in its 64-bit word r. Three rounds of swapping halves across the
+// diagonal: words, then pairs of words, then fours.
+WIDE_TARGET void splitIntoBlocks(const __m512i rows[8], __m512i blocks[8])
+{
+    __m512i pairs[8]; // rows 2k, 2k + 1: even words, then odd words
+    for (int k = 0; k < 4; ++k) {
+        pairs[2 * k] = _mm512_unpacklo_epi64(rows[2 * k], rows[2 * k + 1]);
+        pairs[2 * k + 1] = _mm512_unpackhi_epi64(rows[2 * k], rows[2 * k + 1]);
+    }
+    // quads[4h + ...]: rows 4h to 4h + 3, of word pairs (0, 4), (2, 6),
+    // (1, 5), (3, 7)
+    __m512i quads[8];
+    for (int h = 0; h < 2; ++h) {
+        const __m512i* in = pairs + 4 * h;
+        quads[4 * h + 0] = _mm512_shuffle_i64x2(in[0], in[2], _MM_SHUFFLE(2, 0, 2, 0));
+        quads[4 * h + 1] = _mm512_shuffle_i64x2(in[0], in[2], _MM_SHUFFLE(3, 1, 3, 1));
+        quads[4 * h + 2] = _mm512_shuffle_i64x2(in[1], in[3], _MM_SHUFFLE(2, 0, 2, 0));
+        quads[4 * h + 3] = _mm512_shuffle_i64x2(in[1], in[3], _MM_SHUFFLE(3, 1, 3, 1));
+    }
+    // quads[q] and quads[q + 4] hold words w and w + 4 of all eight rows.
+    const int wordOf[4] = {0, 2, 1, 3};
+    for (int q = 0; q < 4; ++q) {
+        blocks[wordOf[q]] = _mm512_shuffle_i64x2(quads[q], quads[q + 4], _MM_SHUFFLE(2, 0, 2, 0));
+        blocks[wordOf[q] + 4] = _mm512_shuffle_i64x2(quads[q], quads[q + 4], _MM_SHUFFLE(3, 1, 3, 1));
+    }
+}
+
+// One stretch of up to 512 columns (64 byte columns) of the band.
+struct Stretch {
+    __mmask64 load;       // the byte columns in the band
+    __m512i keep;         // the bits of those bytes that are columns
+    uint32_t dots;        // columns in the stretch
+};
+
+// Column x of the stretch, group g (rows 8g to 8g + 7), goes to byte x % 64
+// of columns[x / 64][g].
+WIDE_TARGET void transposeGroup(const unsigned char* top, uint32_t lineBytes, uint32_t present, const Stretch& stretch,
+                                __m512i* columns, uint32_t stride)
+{
+    __m512i rows[8];
+    __m512i any = _mm512_setzero_si512();
+    for (uint32_t r = 0; r < 8; ++r) {
+        rows[r] = r < present ? _mm512_and_si512(_mm512_maskz_loadu_epi8(stretch.load, top + r * lineBytes), stretch.keep)
+                              : _mm512_setzero_si512();
+        any = _mm512_or_si512(any, rows[r]);
+    }
+    if (_mm512_test_epi64_mask(any, any) == 0) {
+        for (uint32_t c = 0; c < 8; ++c)
+            columns[c * stride] = _mm512_setzero_si512();
+        return;
+    }
+    __m512i blocks[8];
+    splitIntoBlocks(rows, blocks);
+    for (uint32_t c = 0; c < 8; ++c)
+        columns[c * stride] = blockColumns(gatherByteColumns(blocks[c]));
+}
+
+// The first outBytes bytes of `groups` vectors that are all `value`.
+WIDE_TARGET void storeWoven(unsigned char* out, uint32_t outBytes, __m512i value, uint32_t groups)
+{
+    for (uint32_t o = 0; o < groups && 64 * o < outBytes; ++o) {
+        const uint32_t left = outBytes - 64 * o;
+        if (left >= 64)
+            _mm512_storeu_si512(out + 64 * o, value);
+        else
+            _mm512_mask_storeu_epi8(out + 64 * o, (uint64_t{1} << left) - 1, value);
+    }
+}
+
+// The command's bytes of 64 columns from their groups (column x of group g
+// in byte x of column[g]); only the first outBytes are written.
+WIDE_TARGET void weaveColumns(const __m512i* column, uint32_t groups, unsigned char* out, uint32_t outBytes)
+{
+    const Weave* weave = groups > 1 ? &weaveTables().forGroups[groups] : nullptr;
+    __m512i any = _mm512_setzero_si512();
+    for (uint32_t g = 0; g < groups; ++g)
+        any = _mm512_or_si512(any, column[g]);
+    const bool blank = _mm512_test_epi64_mask(any, any) == 0;
+    if (groups == 1 || blank) {
+        storeWoven(out, outBytes, column[0], groups);
+        return;
+    }
+    __m512i woven[kWideMaxRows / 8];
+    for (uint32_t o = 0; o < groups; ++o)
+        woven[o] = _mm512_maskz_permutex2var_epi8(weave->mask[o][0], column[0], _mm512_loadu_si512(weave->index[o][0]), column[1]);
+    for (uint32_t pair = 1; 2 * pair < groups; ++pair) {
+        const __m512i second = 2 * pair + 1 < groups ? column[2 * pair + 1] : _mm512_setzero_si512();
+        for (uint32_t o = 0; o < groups; ++o)
+            woven[o] = _mm512_or_si512(woven[o], _mm512_maskz_permutex2var_epi8(weave->mask[o][pair], column[2 * pair],
+                                                                               _mm512_loadu_si512(weave->index[o][pair]), second));
+    }
+    for (uint32_t o = 0; 64 * o < outBytes; ++o) {
+        const uint32_t left = outBytes - 64 * o;
+        if (left >= 64)
+            _mm512_storeu_si512(out + 64 * o, woven[o]);
+        else
+            _mm512_mask_storeu_epi8(out + 64 * o, (uint64_t{1} << left) - 1, woven[o]);
+    }
+}
+
+WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
+                               unsigned char* columns)
+{
+    const uint32_t lineBytes = (widthDots + 7) / 8;
+    const uint32_t groups = (rows + 7) / 8;
+    const uint32_t filled = count < rows ? count : rows;
+    for (uint32_t at = 0; at < widthDots; at += 512) {
+        Stretch stretch;
+        stretch.dots = widthDots - at < 512 ? widthDots - at : 512;
+        const uint32_t bytes = (stretch.dots + 7) / 8;
+        stretch.load = bytes == 64 ? ~__mmask64{0} : (__mmask64{1} << bytes) - 1;
+        // Bits past the last column are not dots.
+        const uint32_t tailDots = stretch.dots % 8;
+        stretch.keep = _mm512_mask_set1_epi8(_mm512_set1_epi8(-1), __mmask64{1} << (bytes - 1),
+                                             static_cast<char>(tailDots == 0 ? 0xFF : 0xFF00 >> tailDots));
+
+        // column[c * 9 + g]: columns 64c to 64c + 63 of the stretch, group g.
+        const uint32_t stride = kWideMaxRows / 8 + 1;
+        __m512i column[8 * (kWideMaxRows / 8 + 1)];
+        for (uint32_t g = 0; g < groups; ++g) {
+            const uint32_t top = 8 * g;
+            const uint32_t present = filled > top ? filled - top : 0;
+            transposeGroup(band + static_cast<size_t>(top) * lineBytes + at / 8, lineBytes, present, stretch,
+                           column + g, stride);
+        }
+        unsigned char* out = columns + static_cast<size_t>(at) * groups;
+        for (uint32_t c = 0; 64 * c < stretch.dots; ++c) {
+            const uint32_t dots = stretch.dots - 64 * c < 64 ? stretch.dots - 64 * c : 64;
+            weaveColumns(column + c * stride, groups, out + static_cast<size_t>(64 * c) * groups, dots * groups);
+        }
+    }
+}
+
+} // namespace
+
+int wideTransposeAvailable()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("gfni");
+}
+
+int transposeWideColumns(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
+                         unsigned char* columns)
+{
+    if (rows == 0 || rows > kWideMaxRows)
+        return 0;
+    transposeWide(band, widthDots, rows, count, columns);
+    return 1;
+}
+
+#else
+
+int wideTransposeAvailable()
+{
+    return 0;
+}
+
+int transposeWideColumns(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*)
+{
+    return 0;
+}
+
+#endif
