@@ -1,6 +1,6 @@
 // The band render on its own: the bands of one text page (180 x 180 dpi,
-// 24 rows) and of one page of random dots at half fill (360 x 180 dpi,
-// 24 rows), cut from pages that impact-rastergen's library draws, the way
+// 24 rows, and 360 x 360 dpi, 48 rows) and of one page of random dots at
+// half fill (360 x 180 dpi, 24 rows), cut from pages that impact-rastergen's library draws, the way
 // the filter cuts them: rows of (printable width + 7) / 8 bytes.
 #include <benchmark/benchmark.h>
 
@@ -53,6 +53,12 @@ PageBands cutPage(PageKind kind, uint32_t hdpi, uint32_t vdpi, uint32_t rows)
 const PageBands& textBands()
 {
     static const PageBands bands = cutPage(PageKind::Text, 180, 180, 24);
+    return bands;
+}
+
+const PageBands& tallTextBands()
+{
+    static const PageBands bands = cutPage(PageKind::Text, 360, 360, 48);
     return bands;
 }
 
@@ -119,6 +125,16 @@ void BM_TransposeRandomBands(benchmark::State& state)
     transposeBands(state, randomBands(), transposeBand);
 }
 
+void BM_TransposeTallTextBands(benchmark::State& state)
+{
+    transposeBands(state, tallTextBands(), transposeBand);
+}
+
+void BM_TransposeTallTextBandsPortable(benchmark::State& state)
+{
+    transposeBands(state, tallTextBands(), transposeBandPortable);
+}
+
 void BM_TransposeTextBandsPortable(benchmark::State& state)
 {
     transposeBands(state, textBands(), transposeBandPortable);
@@ -144,6 +160,8 @@ void BM_RenderRandomBands(benchmark::State& state)
 BENCHMARK(BM_TransposeTextBands);
 BENCHMARK(BM_TransposeRandomBands);
 BENCHMARK(BM_TransposeTextBandsPortable);
+BENCHMARK(BM_TransposeTallTextBands);
+BENCHMARK(BM_TransposeTallTextBandsPortable);
 BENCHMARK(BM_TransposeRandomBandsPortable);
 BENCHMARK(BM_RenderTextBands);
 BENCHMARK(BM_RenderRandomBands);

@@ -20,6 +20,11 @@ void beginPageAssembly(PageAssembly* page)
     page->bandLines = 0;
 }
 
+unsigned char* nextLineSlot(JobState* state, const PageAssembly* page)
+{
+    return state->bandBuffer + static_cast<size_t>(page->bandLines) * state->lineBytes;
+}
+
 StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
                         const unsigned char* line)
 {
@@ -30,9 +35,9 @@ StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, Page
         ++page->skipLines;
         return 0;
     }
-    if (state->lineBytes != 0)
-        std::memcpy(state->bandBuffer + static_cast<size_t>(page->bandLines) * state->lineBytes, line,
-                    state->lineBytes);
+    unsigned char* row = nextLineSlot(state, page);
+    if (state->lineBytes != 0 && row != line)
+        std::memcpy(row, line, state->lineBytes);
     ++page->bandLines;
     if (page->bandLines != header->cupsRowCount)
         return 0;

@@ -20,6 +20,11 @@ struct PageAssembly {
 int isBlank(const unsigned char* bytes, uint32_t count);
 
 void beginPageAssembly(PageAssembly* page);
+// Where the page's next raster line (cupsBytesPerLine bytes) may be read so
+// that assembleLine takes it without a copy: the band row it goes to. The
+// bytes past the row's lineBytes land on rows not yet filled or on the
+// room the work buffer keeps past the band.
+unsigned char* nextLineSlot(JobState* state, const PageAssembly* page);
 // Takes the page's next raster line (at least lineBytes bytes); sends a band
 // when one is full. Non-zero: the band could not be sent.
 StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,

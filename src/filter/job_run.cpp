@@ -22,11 +22,13 @@ StatusCode printPageLines(JobState* state, const cups_page_header2_t* header, Pa
         if (y % 128 == 0)
             statusLine(kProgressLine, state->pageCount,
                        static_cast<int>(static_cast<uint64_t>(y) * 100 / height));
-        if (cupsRasterReadPixels(state->raster, state->lineBuffer, header->cupsBytesPerLine) == 0) {
+        // Straight into the band row the line goes to.
+        unsigned char* line = nextLineSlot(state, page);
+        if (cupsRasterReadPixels(state->raster, line, header->cupsBytesPerLine) == 0) {
             serviceCancellation();
             break;
         }
-        StatusCode status = assembleLine(state, header, page, state->lineBuffer);
+        StatusCode status = assembleLine(state, header, page, line);
         if (status != 0)
             return status;
     }

@@ -118,48 +118,33 @@ WIDE_TARGET void transposeGroup(const unsigned char* top, uint32_t lineBytes, ui
                                 __m512i* columns, uint32_t stride)
 {
     __m512i rows[8];
-    __m512i any = _mm512_setzero_si512();
-    for (uint32_t r = 0; r < 8; ++r) {
+    for (uint32_t r = 0; r < 8; ++r)
         rows[r] = r < present ? _mm512_and_si512(_mm512_maskz_loadu_epi8(stretch.load, top + r * lineBytes), stretch.keep)
                               : _mm512_setzero_si512();
-        any = _mm512_or_si512(any, rows[r]);
-    }
-    if (_mm512_test_epi64_mask(any, any) == 0) {
-        for (uint32_t c = 0; c < 8; ++c)
-            columns[c * stride] = _mm512_setzero_si512();
-        return;
-    }
     __m512i blocks[8];
     splitIntoBlocks(rows, blocks);
     for (uint32_t c = 0; c < 8; ++c)
         columns[c * stride] = blockColumns(gatherByteColumns(blocks[c]));
 }
 
-// The first outBytes bytes of `groups` vectors that are all `value`.
-WIDE_TARGET void storeWoven(unsigned char* out, uint32_t outBytes, __m512i value, uint32_t groups)
+// Stores the first `count` bytes of value (all of them from 64 on).
+WIDE_TARGET void storeBytes(unsigned char* out, __m512i value, uint32_t count)
 {
-    for (uint32_t o = 0; o < groups && 64 * o < outBytes; ++o) {
-        const uint32_t left = outBytes - 64 * o;
-        if (left >= 64)
-            _mm512_storeu_si512(out + 64 * o, value);
-        else
-            _mm512_mask_storeu_epi8(out + 64 * o, (uint64_t{1} << left) - 1, value);
-    }
+    if (count >= 64)
+        _mm512_storeu_si512(out, value);
+    else
+        _mm512_mask_storeu_epi8(out, (uint64_t{1} << count) - 1, value);
 }
 
 // The command's bytes of 64 columns from their groups (column x of group g
 // in byte x of column[g]); only the first outBytes are written.
 WIDE_TARGET void weaveColumns(const __m512i* column, uint32_t groups, unsigned char* out, uint32_t outBytes)
 {
-    const Weave* weave = groups > 1 ? &weaveTables().forGroups[groups] : nullptr;
-    __m512i any = _mm512_setzero_si512();
-    for (uint32_t g = 0; g < groups; ++g)
-        any = _mm512_or_si512(any, column[g]);
-    const bool blank = _mm512_test_epi64_mask(any, any) == 0;
-    if (groups == 1 || blank) {
-        storeWoven(out, outBytes, column[0], groups);
+    if (groups == 1) {
+        storeBytes(out, column[0], outBytes);
         return;
     }
+    const Weave* weave = &weaveTables().forGroups[groups];
     __m512i woven[kWideMaxRows / 8];
     for (uint32_t o = 0; o < groups; ++o)
         woven[o] = _mm512_maskz_permutex2var_epi8(weave->mask[o][0], column[0], _mm512_loadu_si512(weave->index[o][0]), column[1]);
@@ -169,13 +154,8 @@ WIDE_TARGET void weaveColumns(const __m512i* column, uint32_t groups, unsigned c
             woven[o] = _mm512_or_si512(woven[o], _mm512_maskz_permutex2var_epi8(weave->mask[o][pair], column[2 * pair],
                                                                                _mm512_loadu_si512(weave->index[o][pair]), second));
     }
-    for (uint32_t o = 0; 64 * o < outBytes; ++o) {
-        const uint32_t left = outBytes - 64 * o;
-        if (left >= 64)
-            _mm512_storeu_si512(out + 64 * o, woven[o]);
-        else
-            _mm512_mask_storeu_epi8(out + 64 * o, (uint64_t{1} << left) - 1, woven[o]);
-    }
+    for (uint32_t o = 0; 64 * o < outBytes; ++o)
+        storeBytes(out + 64 * o, woven[o], outBytes - 64 * o);
 }
 
 WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,

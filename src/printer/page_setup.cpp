@@ -32,11 +32,13 @@ void computePrintableArea(JobState* state, const cups_page_header2_t* header)
 }
 
 // Makes the work buffer hold one raster line of this header followed by a
-// band of its rows; 12 when it cannot be had.
+// band of its rows and room for one more raster line past the band's end, so
+// a whole raster line can be read straight into any row of the band; 12 when
+// it cannot be had.
 StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
 {
     const uint64_t needed =
-        static_cast<uint64_t>(header->cupsRowCount) * state->lineBytes + header->cupsBytesPerLine;
+        static_cast<uint64_t>(header->cupsRowCount) * state->lineBytes + 2 * static_cast<uint64_t>(header->cupsBytesPerLine);
     if (needed == 0 || needed > SIZE_MAX) {
         errno = ENOMEM;
         std::perror(kAllocationPrefix);

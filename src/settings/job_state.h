@@ -24,7 +24,7 @@ struct JobState {
     int32_t pageCount;           // page headers read so far
     ppd_size_t pageSize;         // in points
     cups_raster_t* raster;       // the open input stream
-    unsigned char* lineBuffer;   // work buffer: one raster line, then the band
+    unsigned char* lineBuffer;   // work buffer: one raster line, the band, room for one more line
     unsigned char* bandBuffer;   // lineBuffer + cupsBytesPerLine
     unsigned char* columnBuffer; // column data of the band being rendered
     uint32_t printWidthDots;
