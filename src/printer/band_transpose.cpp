@@ -299,8 +299,7 @@ int transposeBandWide(const unsigned char* band, uint32_t widthDots, uint32_t ro
 int transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
                   unsigned char* columns, uint32_t* first, uint32_t* last)
 {
-    static const int wide = wideTransposeAvailable();
-    if (wide && rows <= kWideMaxRows)
+    if (rows <= kWideMaxRows && wideTransposeAvailable())
         return transposeBandWide(band, widthDots, rows, lines, columns, first, last);
     return transposeBandPortable(band, widthDots, rows, lines, columns, first, last);
 }
