@@ -2,15 +2,13 @@
 
 #include <cstring>
 
+#include "filter/blank_scan.h"
 #include "printer/band_output.h"
 #include "printer/page_end.h"
 
 int isBlank(const unsigned char* bytes, uint32_t count)
 {
-    if (bytes == nullptr || count == 0)
-        return 1;
-    // Every byte equals its neighbour and the first is zero.
-    return bytes[0] == 0 && std::memcmp(bytes, bytes + 1, count - 1) == 0;
+    return bytes == nullptr || firstNonZeroByte(bytes, count) == count;
 }
 
 void beginPageAssembly(PageAssembly* page)
@@ -18,6 +16,7 @@ void beginPageAssembly(PageAssembly* page)
     page->y = 0;
     page->skipLines = 0;
     page->bandLines = 0;
+    page->bandStarted = 0;
 }
 
 unsigned char* nextLineSlot(JobState* state, const PageAssembly* page)
@@ -25,31 +24,59 @@ unsigned char* nextLineSlot(JobState* state, const PageAssembly* page)
     return state->bandBuffer + static_cast<size_t>(page->bandLines) * state->lineBytes;
 }
 
+namespace {
+
+// The lines gathered before a band has started are looked at together, once
+// the band buffer is full or the page ends, rather than each as it arrives:
+// the rows lie one after another, so one scan finds the first dot (most of
+// a page is blank, and looking at blank lines one by one cost as much again
+// as reading them). The blank rows before that dot become feed and the rest
+// move to the top of the band.
+void settleBandStart(JobState* state, PageAssembly* page)
+{
+    const size_t rowBytes = state->lineBytes;
+    const size_t gathered = page->bandLines * rowBytes;
+    unsigned char* band = state->bandBuffer;
+    const uint32_t blank =
+        rowBytes == 0 ? page->bandLines : static_cast<uint32_t>(firstNonZeroByte(band, gathered) / rowBytes);
+    page->skipLines += blank;
+    if (blank != 0 && blank < page->bandLines)
+        std::memmove(band, band + blank * rowBytes, gathered - blank * rowBytes);
+    page->bandLines = static_cast<uint16_t>(page->bandLines - blank);
+    page->bandStarted = page->bandLines != 0;
+}
+
+} // namespace
+
 StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
                         const unsigned char* line)
 {
     const uint32_t y = page->y++;
     if (y >= state->printHeightLines)
         return 0;
-    if (page->bandLines == 0 && isBlank(line, state->lineBytes)) {
-        ++page->skipLines;
-        return 0;
-    }
     unsigned char* row = nextLineSlot(state, page);
     if (state->lineBytes != 0 && row != line)
         std::memcpy(row, line, state->lineBytes);
     ++page->bandLines;
     if (page->bandLines != header->cupsRowCount)
         return 0;
+    if (!page->bandStarted) {
+        settleBandStart(state, page);
+        if (page->bandLines != header->cupsRowCount)
+            return 0;
+    }
     StatusCode status = dispatchBand(state, header, page->skipLines, page->bandLines);
     // The printed band's own height is feed owed before the next band.
     page->skipLines = page->bandLines;
     page->bandLines = 0;
+    page->bandStarted = 0;
     return status;
 }
 
 StatusCode finishPageAssembly(JobState* state, const cups_page_header2_t* header, PageAssembly* page)
 {
+    if (!page->bandStarted)
+        settleBandStart(state, page);
     const uint32_t rows = header->cupsRowCount;
     const uint32_t lines = page->bandLines;
     const uint64_t passed = static_cast<uint64_t>(page->skipLines) + lines;

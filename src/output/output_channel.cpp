@@ -6,6 +6,8 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "output/simple_format.h"
+
 namespace {
 
 int fdWriterDrain(FdWriter* w)
@@ -49,40 +51,6 @@ int fdWriterFlush(void* context)
     if (w->failed)
         return 1;
     return fdWriterDrain(w);
-}
-
-// The text of a format made of plain characters, %c, %s and %% only, put
-// together without the printf machinery: every printer command is written
-// with one of these, several times a band. -1 for any other format, or for
-// a text that does not fit; vsnprintf then does the work.
-int formatSimple(char* text, size_t size, const char* format, va_list args)
-{
-    size_t length = 0;
-    for (const char* f = format; *f != '\0'; ++f) {
-        char c = *f;
-        if (c == '%') {
-            ++f;
-            if (*f == 's') {
-                const char* s = va_arg(args, const char*);
-                if (s == nullptr)
-                    return -1;
-                for (; *s != '\0'; ++s) {
-                    if (length + 1 >= size)
-                        return -1;
-                    text[length++] = *s;
-                }
-                continue;
-            }
-            if (*f == 'c')
-                c = static_cast<char>(va_arg(args, int));
-            else if (*f != '%')
-                return -1;
-        }
-        if (length + 1 >= size)
-            return -1;
-        text[length++] = c;
-    }
-    return static_cast<int>(length);
 }
 
 FdWriter gStdoutWriter = {1, 0, 0, {}};

@@ -1,6 +1,6 @@
-// writeFormatted puts the printer commands' simple formats together itself
-// and leaves every other format to vsnprintf: the bytes must be what
-// vsnprintf makes, for every byte value.
+// writeFormatted and statusLine put the printer commands' and the status
+// lines' simple formats together themselves and leave every other format
+// to vsnprintf: the bytes must be what vsnprintf makes, for every value.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -8,10 +8,38 @@
 #include <string>
 #include <vector>
 
+#include <climits>
+#include <cstdlib>
+#include <unistd.h>
+
 #include "capture_stream.h"
 #include "output/output_channel.h"
+#include "output/simple_format.h"
+#include "output/status_messages.h"
 
 namespace {
+
+std::string simple(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string simple(const char* format, ...)
+{
+    char text[64];
+    va_list args;
+    va_start(args, format);
+    const int length = formatSimple(text, sizeof text, format, args);
+    va_end(args);
+    return length < 0 ? "(not simple)" : std::string(text, static_cast<size_t>(length));
+}
+
+std::string printedText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string printedText(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return std::string(text, static_cast<size_t>(length));
+}
 
 std::vector<unsigned char> printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::vector<unsigned char> printed(const char* format, ...)
@@ -59,4 +87,52 @@ TEST(WriteFormatted, TextsThatDoNotFitStillFail)
     EXPECT_EQ(writeFormatted("%s", ""), 0); // nothing to send
     captureEnd(&capture);
     EXPECT_EQ(capture.bytes.size(), fits.size());
+}
+
+TEST(FormatSimple, NumbersAsPrintfWritesThem)
+{
+    for (int value : {0, 1, -1, 7, 9, 10, 99, 100, 101, 12345, -987, 1000000, INT_MAX, INT_MIN, INT_MIN + 1}) {
+        EXPECT_EQ(simple(kPageLine, value, 1), printedText(kPageLine, value, 1)) << value;
+        EXPECT_EQ(simple(kProgressLine, 3, value), printedText(kProgressLine, 3, value)) << value;
+        EXPECT_EQ(simple("%d%d", value, -value), printedText("%d%d", value, -value)) << value;
+    }
+    // Widths and lengths are left to vsnprintf.
+    EXPECT_EQ(simple("%d", INT_MIN), "-2147483648");
+    EXPECT_EQ(simple("%5d", 3), "(not simple)");
+    EXPECT_EQ(simple("%ld", 3L), "(not simple)");
+}
+
+TEST(StatusLine, WritesWholeLinesToStandardError)
+{
+    char path[] = "/tmp/impact-status-XXXXXX";
+    const int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    ASSERT_GE(saved, 0);
+    ASSERT_EQ(dup2(file, STDERR_FILENO), STDERR_FILENO);
+    statusLine(kPageLine, 12, 1);
+    statusLine(kProgressLine, 12, 0);
+    statusLine(kProgressLine, 12, 99);
+    statusLine(kUsageLine, "rastertoimpact");
+    statusLine("%s %5d\n", "padded", 42); // not a simple format
+    statusLine(kReadyLine);
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+
+    std::string written;
+    char buffer[1024];
+    ssize_t n;
+    lseek(file, 0, SEEK_SET);
+    while ((n = read(file, buffer, sizeof buffer)) > 0)
+        written.append(buffer, static_cast<size_t>(n));
+    close(file);
+    unlink(path);
+    EXPECT_EQ(written, "PAGE: 12 1\n"
+                       "INFO: Printing page 12, 0% complete...\n"
+                       "INFO: Printing page 12, 99% complete...\n"
+                       "Usage: rastertoimpact job-id user title copies options [file]\n"
+                       "padded    42\n"
+                       "INFO: Ready to print.\n");
 }
