@@ -13,6 +13,7 @@
 #include "capture_stream.h"
 #include "test_band.h"
 #include "filter/band_assembly.h"
+#include "filter/blank_scan.h"
 #include "printer/band_output.h"
 #include "printer/graphics_modes.h"
 #include "printer/unit_scaling.h"
@@ -252,4 +253,39 @@ TEST(IsBlank, AgreesWithAByteByByteTestWhereverTheDotIs)
         }
     }
     EXPECT_EQ(isBlank(nullptr, 10), 1);
+}
+
+TEST(FirstNonZeroByte, FindsTheFirstDotBothWays)
+{
+    using Scan = size_t (*)(const unsigned char*, size_t);
+    std::vector<unsigned char> bytes(1400, 0);
+    // Lengths around the 64- and 256-byte steps of the wide scan, starting
+    // anywhere within a vector.
+    std::vector<size_t> lengths;
+    for (size_t n = 0; n <= 300; ++n)
+        lengths.push_back(n);
+    for (size_t n : {511u, 512u, 513u, 1024u, 1300u})
+        lengths.push_back(n);
+    for (Scan scan : {Scan{firstNonZeroByte}, Scan{firstNonZeroBytePortable}}) {
+        for (size_t offset : {0u, 1u, 7u, 63u}) {
+            unsigned char* at = bytes.data() + offset;
+            for (size_t count : lengths) {
+                // Dots outside the bytes looked at are not found.
+                if (offset > 0)
+                    at[-1] = 0xFF;
+                at[count] = 0x01;
+                ASSERT_EQ(scan(at, count), count) << "length " << count;
+                for (size_t dot = 0; dot < count; dot += (count > 300 ? 37 : 1)) {
+                    at[dot] = static_cast<unsigned char>(0x80 >> (dot % 8));
+                    at[count - 1 - (count - 1 - dot) / 2] = 0x40; // a later dot does not matter
+                    ASSERT_EQ(scan(at, count), dot) << "length " << count << " dot " << dot;
+                    at[dot] = 0;
+                    at[count - 1 - (count - 1 - dot) / 2] = 0;
+                }
+                at[count] = 0;
+                if (offset > 0)
+                    at[-1] = 0;
+            }
+        }
+    }
 }
