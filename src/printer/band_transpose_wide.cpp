@@ -12,6 +12,9 @@
 #if defined(IMPACT_WIDE_TRANSPOSE)
 
 #define WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi,gfni")))
+// The steps of one stretch, laid out in the loop that runs them so their
+// vectors stay in registers.
+#define WIDE_STEP WIDE_TARGET __attribute__((always_inline)) inline
 
 namespace {
 
@@ -54,7 +57,7 @@ constexpr WeaveTables kWeaveTables = buildWeaveTables();
 // An 8 x 8 byte block in, row r in word r; one 64-bit word per byte
 // column out: word j holds the eight rows' bytes of byte column j, row r in
 // byte r.
-WIDE_TARGET __m512i gatherByteColumns(__m512i rowWords)
+WIDE_STEP __m512i gatherByteColumns(__m512i rowWords)
 {
     alignas(64) static const unsigned char kByteColumns[64] = {
         0, 8,  16, 24, 32, 40, 48, 56, 1, 9,  17, 25, 33, 41, 49, 57, 2, 10, 18, 26, 34, 42,
@@ -68,7 +71,7 @@ WIDE_TARGET __m512i gatherByteColumns(__m512i rowWords)
 // block and byte i of the operand picking bit 7 - i gives, in byte i, the
 // column i of the block: bit 7 - r of it is row r, the top row in the high
 // bit, as the printer takes a column.
-WIDE_TARGET __m512i blockColumns(__m512i blocks)
+WIDE_STEP __m512i blockColumns(__m512i blocks)
 {
     const __m512i pickBit = _mm512_set1_epi64(0x0102040810204080LL);
     return _mm512_gf2p8affine_epi64_epi8(pickBit, blocks, 0);
@@ -78,7 +81,7 @@ WIDE_TARGET __m512i blockColumns(__m512i blocks)
 // 8 x 8 byte blocks out: blocks[c] holds byte columns 8c to 8c + 7, row r
 // in its 64-bit word r. Three rounds of swapping halves across the
 // diagonal: words, then pairs of words, then fours.
-WIDE_TARGET void splitIntoBlocks(const __m512i rows[8], __m512i blocks[8])
+WIDE_STEP void splitIntoBlocks(const __m512i rows[8], __m512i blocks[8])
 {
     __m512i pairs[8]; // rows 2k, 2k + 1: even words, then odd words
     for (int k = 0; k < 4; ++k) {
@@ -111,22 +114,36 @@ struct Stretch {
 };
 
 // Column x of the stretch, group g (rows 8g to 8g + 7), goes to byte x % 64
-// of columns[x / 64][g].
-WIDE_TARGET void transposeGroup(const unsigned char* top, uint32_t lineBytes, uint32_t present, const Stretch& stretch,
-                                __m512i* columns, uint32_t stride)
+// of columns[x / 64][g]. Rows from `present` on are blank.
+template <uint32_t Groups>
+WIDE_STEP void transposeGroup(const unsigned char* top, uint32_t lineBytes, uint32_t present, const Stretch& stretch,
+                                uint32_t g, __m512i (*columns)[Groups])
 {
     __m512i rows[8];
-    for (uint32_t r = 0; r < 8; ++r)
-        rows[r] = r < present ? _mm512_and_si512(_mm512_maskz_loadu_epi8(stretch.load, top + r * lineBytes), stretch.keep)
-                              : _mm512_setzero_si512();
+#pragma GCC unroll 8
+    for (uint32_t r = 0; r < 8; ++r) {
+        const __mmask64 load = r < present ? stretch.load : 0;
+        rows[r] = _mm512_and_si512(_mm512_maskz_loadu_epi8(load, top + r * lineBytes), stretch.keep);
+    }
+    __m512i any = rows[0];
+#pragma GCC unroll 8
+    for (uint32_t r = 1; r < 8; ++r)
+        any = _mm512_or_si512(any, rows[r]);
+    if (_mm512_test_epi64_mask(any, any) == 0) {
+#pragma GCC unroll 8
+        for (uint32_t c = 0; c < 8; ++c)
+            columns[c][g] = any;
+        return;
+    }
     __m512i blocks[8];
     splitIntoBlocks(rows, blocks);
+#pragma GCC unroll 8
     for (uint32_t c = 0; c < 8; ++c)
-        columns[c * stride] = blockColumns(gatherByteColumns(blocks[c]));
+        columns[c][g] = blockColumns(gatherByteColumns(blocks[c]));
 }
 
 // Stores the first `count` bytes of value (all of them from 64 on).
-WIDE_TARGET void storeBytes(unsigned char* out, __m512i value, uint32_t count)
+WIDE_STEP void storeBytes(unsigned char* out, __m512i value, uint32_t count)
 {
     if (count >= 64)
         _mm512_storeu_si512(out, value);
@@ -136,32 +153,38 @@ WIDE_TARGET void storeBytes(unsigned char* out, __m512i value, uint32_t count)
 
 // The command's bytes of 64 columns from their groups (column x of group g
 // in byte x of column[g]); only the first outBytes are written.
-WIDE_TARGET void weaveColumns(const __m512i* column, uint32_t groups, unsigned char* out, uint32_t outBytes)
+template <uint32_t Groups>
+WIDE_STEP void weaveColumns(const __m512i (&column)[Groups], unsigned char* out, uint32_t outBytes)
 {
-    if (groups == 1) {
+    if constexpr (Groups == 1) {
         storeBytes(out, column[0], outBytes);
-        return;
+    } else {
+        const Weave& weave = kWeaveTables.forGroups[Groups];
+        __m512i woven[Groups];
+#pragma GCC unroll 8
+        for (uint32_t o = 0; o < Groups; ++o) {
+            woven[o] = _mm512_setzero_si512();
+#pragma GCC unroll 4
+            for (uint32_t pair = 0; 2 * pair < Groups; ++pair) {
+                const __m512i second = 2 * pair + 1 < Groups ? column[2 * pair + 1] : _mm512_setzero_si512();
+                woven[o] = _mm512_or_si512(woven[o],
+                                           _mm512_maskz_permutex2var_epi8(weave.mask[o][pair], column[2 * pair],
+                                                                          _mm512_loadu_si512(weave.index[o][pair]),
+                                                                          second));
+            }
+        }
+#pragma GCC unroll 8
+        for (uint32_t o = 0; o < Groups; ++o)
+            if (64 * o < outBytes)
+                storeBytes(out + 64 * o, woven[o], outBytes - 64 * o);
     }
-    const Weave* weave = &kWeaveTables.forGroups[groups];
-    __m512i woven[kWideMaxRows / 8];
-    for (uint32_t o = 0; o < groups; ++o)
-        woven[o] = _mm512_maskz_permutex2var_epi8(weave->mask[o][0], column[0], _mm512_loadu_si512(weave->index[o][0]), column[1]);
-    for (uint32_t pair = 1; 2 * pair < groups; ++pair) {
-        const __m512i second = 2 * pair + 1 < groups ? column[2 * pair + 1] : _mm512_setzero_si512();
-        for (uint32_t o = 0; o < groups; ++o)
-            woven[o] = _mm512_or_si512(woven[o], _mm512_maskz_permutex2var_epi8(weave->mask[o][pair], column[2 * pair],
-                                                                               _mm512_loadu_si512(weave->index[o][pair]), second));
-    }
-    for (uint32_t o = 0; 64 * o < outBytes; ++o)
-        storeBytes(out + 64 * o, woven[o], outBytes - 64 * o);
 }
 
-WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
-                               unsigned char* columns)
+template <uint32_t Groups>
+WIDE_TARGET void transposeWideGroups(const unsigned char* band, uint32_t widthDots, uint32_t filled,
+                                     unsigned char* columns)
 {
     const uint32_t lineBytes = (widthDots + 7) / 8;
-    const uint32_t groups = (rows + 7) / 8;
-    const uint32_t filled = count < rows ? count : rows;
     for (uint32_t at = 0; at < widthDots; at += 512) {
         Stretch stretch;
         stretch.dots = widthDots - at < 512 ? widthDots - at : 512;
@@ -172,20 +195,38 @@ WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, ui
         stretch.keep = _mm512_mask_set1_epi8(_mm512_set1_epi8(-1), __mmask64{1} << (bytes - 1),
                                              static_cast<char>(tailDots == 0 ? 0xFF : 0xFF00 >> tailDots));
 
-        // column[c * 9 + g]: columns 64c to 64c + 63 of the stretch, group g.
-        const uint32_t stride = kWideMaxRows / 8 + 1;
-        __m512i column[8 * (kWideMaxRows / 8 + 1)];
-        for (uint32_t g = 0; g < groups; ++g) {
+        // column[c][g]: columns 64c to 64c + 63 of the stretch, group g.
+        __m512i column[8][Groups];
+#pragma GCC unroll 8
+        for (uint32_t g = 0; g < Groups; ++g) {
             const uint32_t top = 8 * g;
             const uint32_t present = filled > top ? filled - top : 0;
-            transposeGroup(band + static_cast<size_t>(top) * lineBytes + at / 8, lineBytes, present, stretch,
-                           column + g, stride);
+            transposeGroup<Groups>(band + static_cast<size_t>(top) * lineBytes + at / 8, lineBytes, present, stretch,
+                                   g, column);
         }
-        unsigned char* out = columns + static_cast<size_t>(at) * groups;
+        unsigned char* out = columns + static_cast<size_t>(at) * Groups;
         for (uint32_t c = 0; 64 * c < stretch.dots; ++c) {
             const uint32_t dots = stretch.dots - 64 * c < 64 ? stretch.dots - 64 * c : 64;
-            weaveColumns(column + c * stride, groups, out + static_cast<size_t>(64 * c) * groups, dots * groups);
+            weaveColumns<Groups>(column[c], out + static_cast<size_t>(64 * c) * Groups, dots * Groups);
         }
+    }
+}
+
+// The band height decides the layout: each count of bytes a column has its
+// own code, with every small loop laid out flat.
+WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
+                               unsigned char* columns)
+{
+    const uint32_t filled = count < rows ? count : rows;
+    switch ((rows + 7) / 8) {
+    case 1: transposeWideGroups<1>(band, widthDots, filled, columns); break;
+    case 2: transposeWideGroups<2>(band, widthDots, filled, columns); break;
+    case 3: transposeWideGroups<3>(band, widthDots, filled, columns); break;
+    case 4: transposeWideGroups<4>(band, widthDots, filled, columns); break;
+    case 5: transposeWideGroups<5>(band, widthDots, filled, columns); break;
+    case 6: transposeWideGroups<6>(band, widthDots, filled, columns); break;
+    case 7: transposeWideGroups<7>(band, widthDots, filled, columns); break;
+    default: transposeWideGroups<8>(band, widthDots, filled, columns); break;
     }
 }
 
