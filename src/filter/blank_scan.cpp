@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && __has_include(<sys/platform/x86.h>)
+#include "printer/cpu_features.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define IMPACT_WIDE_SCAN 1
 #include <immintrin.h>
-#include <sys/platform/x86.h>
 #endif
 
 namespace {
@@ -66,8 +67,7 @@ size_t firstNonZeroBytePortable(const unsigned char* bytes, size_t count)
 size_t firstNonZeroByte(const unsigned char* bytes, size_t count)
 {
 #if defined(IMPACT_WIDE_SCAN)
-    // What the C library found at start-up; no CPUID here.
-    if (CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512BW))
+    if (cpuHasAvx512Bw())
         return firstNonZeroWide(bytes, count);
 #endif
     return firstNonZeroBytePortable(bytes, count);

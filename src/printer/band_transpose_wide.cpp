@@ -3,10 +3,11 @@
 #include <cstddef>
 #include <cstring>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && __has_include(<sys/platform/x86.h>)
+#include "printer/cpu_features.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define IMPACT_WIDE_TRANSPOSE 1
 #include <immintrin.h>
-#include <sys/platform/x86.h>
 #endif
 
 #if defined(IMPACT_WIDE_TRANSPOSE)
@@ -234,11 +235,7 @@ WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, ui
 
 int wideTransposeAvailable()
 {
-    // The C library has asked the processor (and the system) at start-up;
-    // asking again with CPUID costs a fraction of a millisecond in a
-    // virtual machine, on every job.
-    return CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512BW) && CPU_FEATURE_ACTIVE(AVX512_VBMI) &&
-           CPU_FEATURE_ACTIVE(GFNI);
+    return cpuHasAvx512Gfni();
 }
 
 int transposeWideColumns(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
