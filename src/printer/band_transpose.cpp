@@ -118,7 +118,7 @@ void gatherEightRows(const __m128i row[8], __m128i run[8])
 }
 
 // Eight rows starting at a multiple of 8: one byte of each column.
-void transposeWideEight(const __m128i row[8], unsigned char* columns, uint32_t x0, uint32_t perColumn,
+void transposeSse2Eight(const __m128i row[8], unsigned char* columns, uint32_t x0, uint32_t perColumn,
                         uint32_t columnByte)
 {
     __m128i run[8];
@@ -158,7 +158,7 @@ void storeColumnPairs(__m128i v, unsigned char* columns, uint32_t x0, uint32_t p
 
 // Sixteen rows starting at a multiple of 16: two neighbouring bytes of
 // each column from one movemask.
-void transposeWideSixteen(const __m128i row[16], unsigned char* columns, uint32_t x0, uint32_t perColumn,
+void transposeSse2Sixteen(const __m128i row[16], unsigned char* columns, uint32_t x0, uint32_t perColumn,
                           uint32_t columnByte)
 {
     __m128i upper[8];
@@ -176,7 +176,7 @@ void transposeWideSixteen(const __m128i row[16], unsigned char* columns, uint32_
 // least 16) for `rowCount` (8 or 16) rows from top, sixteen byte columns at
 // a time. A last piece shorter than sixteen is taken from further left,
 // overlapping columns already written, which get the same bytes again.
-void transposeWideRows(const BandRows& rows, uint32_t top, uint32_t rowCount, uint32_t fullBytes,
+void transposeSse2Rows(const BandRows& rows, uint32_t top, uint32_t rowCount, uint32_t fullBytes,
                        unsigned char* columns, uint32_t perColumn)
 {
     const uint32_t count = rows.count - top < rowCount ? rows.count - top : rowCount;
@@ -189,9 +189,9 @@ void transposeWideRows(const BandRows& rows, uint32_t top, uint32_t rowCount, ui
         if (!loadRows(line, count, rowCount, at, row))
             continue;
         if (rowCount == 16)
-            transposeWideSixteen(row, columns, 8 * at, perColumn, top / 8);
+            transposeSse2Sixteen(row, columns, 8 * at, perColumn, top / 8);
         else
-            transposeWideEight(row, columns, 8 * at, perColumn, top / 8);
+            transposeSse2Eight(row, columns, 8 * at, perColumn, top / 8);
     }
 }
 #endif
@@ -276,9 +276,9 @@ int transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_
     if (fullBytes >= 16) {
         uint32_t top = 0;
         for (; bandRows.count - top >= 16; top += 16)
-            transposeWideRows(bandRows, top, 16, fullBytes, columns, perColumn);
+            transposeSse2Rows(bandRows, top, 16, fullBytes, columns, perColumn);
         for (; top < bandRows.count; top += 8)
-            transposeWideRows(bandRows, top, 8, fullBytes, columns, perColumn);
+            transposeSse2Rows(bandRows, top, 8, fullBytes, columns, perColumn);
         begin = fullBytes;
     }
 #endif

@@ -1,7 +1,6 @@
 #include "printer/band_transpose_wide.h"
 
 #include <cstddef>
-#include <cstring>
 
 #include "printer/cpu_features.h"
 
