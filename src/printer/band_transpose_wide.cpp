@@ -18,6 +18,14 @@
 #if defined(IMPACT_WIDE_TRANSPOSE)
 
 #define WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi,gfni")))
+// GCC keeps the small fixed loops below as loops, their vectors in memory,
+// unless told to lay them out flat; clang does so by itself (and, told to,
+// takes minutes to build this file with sanitizers).
+#if defined(__clang__)
+#define UNROLL_FULLY
+#else
+#define UNROLL_FULLY _Pragma("GCC unroll 8")
+#endif
 // The steps of one stretch, laid out in the loop that runs them so their
 // vectors stay in registers.
 #define WIDE_STEP WIDE_TARGET __attribute__((always_inline)) inline
@@ -126,24 +134,24 @@ WIDE_STEP void transposeGroup(const unsigned char* top, uint32_t lineBytes, uint
                                 uint32_t g, __m512i (*columns)[Groups])
 {
     __m512i rows[8];
-#pragma GCC unroll 8
+    UNROLL_FULLY
     for (uint32_t r = 0; r < 8; ++r) {
         const __mmask64 load = r < present ? stretch.load : 0;
         rows[r] = _mm512_and_si512(_mm512_maskz_loadu_epi8(load, top + r * lineBytes), stretch.keep);
     }
     __m512i any = rows[0];
-#pragma GCC unroll 8
+    UNROLL_FULLY
     for (uint32_t r = 1; r < 8; ++r)
         any = _mm512_or_si512(any, rows[r]);
     if (_mm512_test_epi64_mask(any, any) == 0) {
-#pragma GCC unroll 8
+        UNROLL_FULLY
         for (uint32_t c = 0; c < 8; ++c)
             columns[c][g] = any;
         return;
     }
     __m512i blocks[8];
     splitIntoBlocks(rows, blocks);
-#pragma GCC unroll 8
+    UNROLL_FULLY
     for (uint32_t c = 0; c < 8; ++c)
         columns[c][g] = blockColumns(gatherByteColumns(blocks[c]));
 }
@@ -167,10 +175,10 @@ WIDE_STEP void weaveColumns(const __m512i (&column)[Groups], unsigned char* out,
     } else {
         const Weave& weave = kWeaveTables.forGroups[Groups];
         __m512i woven[Groups];
-#pragma GCC unroll 8
+        UNROLL_FULLY
         for (uint32_t o = 0; o < Groups; ++o) {
             woven[o] = _mm512_setzero_si512();
-#pragma GCC unroll 4
+            UNROLL_FULLY
             for (uint32_t pair = 0; 2 * pair < Groups; ++pair) {
                 const __m512i second = 2 * pair + 1 < Groups ? column[2 * pair + 1] : _mm512_setzero_si512();
                 woven[o] = _mm512_or_si512(woven[o],
@@ -179,7 +187,7 @@ WIDE_STEP void weaveColumns(const __m512i (&column)[Groups], unsigned char* out,
                                                                           second));
             }
         }
-#pragma GCC unroll 8
+        UNROLL_FULLY
         for (uint32_t o = 0; o < Groups; ++o)
             if (64 * o < outBytes)
                 storeBytes(out + 64 * o, woven[o], outBytes - 64 * o);
@@ -203,7 +211,7 @@ WIDE_TARGET void transposeWideGroups(const unsigned char* band, uint32_t widthDo
 
         // column[c][g]: columns 64c to 64c + 63 of the stretch, group g.
         __m512i column[8][Groups];
-#pragma GCC unroll 8
+        UNROLL_FULLY
         for (uint32_t g = 0; g < Groups; ++g) {
             const uint32_t top = 8 * g;
             const uint32_t present = filled > top ? filled - top : 0;
