@@ -19,11 +19,6 @@ void beginPageAssembly(PageAssembly* page)
     page->bandStarted = 0;
 }
 
-unsigned char* nextLineSlot(JobState* state, const PageAssembly* page)
-{
-    return state->bandBuffer + static_cast<size_t>(page->bandLines) * state->lineBytes;
-}
-
 namespace {
 
 // The lines gathered before a band has started are looked at together, once
@@ -48,16 +43,36 @@ void settleBandStart(JobState* state, PageAssembly* page)
 
 } // namespace
 
-StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
-                        const unsigned char* line)
+LineRun nextLineRun(JobState* state, const cups_page_header2_t* header, const PageAssembly* page)
 {
-    const uint32_t y = page->y++;
-    if (y >= state->printHeightLines)
+    LineRun run;
+    run.first = state->bandBuffer + static_cast<size_t>(page->bandLines) * state->lineBytes;
+    if (page->y >= state->printHeightLines) {
+        run.stride = 0;
+        run.count = UINT32_MAX;
+        return run;
+    }
+    // Up to the end of the band (page setup accepts no band of 0 rows) or of
+    // the printable height, whichever comes first.
+    const uint32_t bandRoom = header->cupsRowCount > page->bandLines ? header->cupsRowCount - page->bandLines : 1;
+    const uint32_t heightLeft = state->printHeightLines - page->y;
+    run.stride = state->lineBytes;
+    run.count = bandRoom < heightLeft ? bandRoom : heightLeft;
+    return run;
+}
+
+StatusCode takeLineRun(JobState* state, const cups_page_header2_t* header, PageAssembly* page, uint32_t count)
+{
+    if (count == 0)
         return 0;
-    unsigned char* row = nextLineSlot(state, page);
-    if (state->lineBytes != 0 && row != line)
-        std::memcpy(row, line, state->lineBytes);
-    ++page->bandLines;
+    if (count > nextLineRun(state, header, page).count)
+        return 22;
+    if (page->y >= state->printHeightLines) {
+        page->y += count;
+        return 0;
+    }
+    page->y += count;
+    page->bandLines = static_cast<uint16_t>(page->bandLines + count);
     if (page->bandLines != header->cupsRowCount)
         return 0;
     if (!page->bandStarted) {
@@ -71,6 +86,15 @@ StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, Page
     page->bandLines = 0;
     page->bandStarted = 0;
     return status;
+}
+
+StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
+                        const unsigned char* line)
+{
+    const LineRun run = nextLineRun(state, header, page);
+    if (run.stride != 0 && run.first != line && line != nullptr)
+        std::memcpy(run.first, line, state->lineBytes);
+    return takeLineRun(state, header, page, 1);
 }
 
 StatusCode finishPageAssembly(JobState* state, const cups_page_header2_t* header, PageAssembly* page)

@@ -1,8 +1,10 @@
 #pragma once
 // Band assembly: raster lines in, bands and paper feed out. The engine
-// takes one line at a time, wherever the lines come from; leading blank
+// takes lines one at a time wherever they come from, or in runs read
+// straight into its buffer; leading blank
 // lines of a band become feed, full bands go to the printer, and a page's
 // trailing partial band is placed at the bottom of a full band.
+#include <cstddef>
 #include <cstdint>
 
 #include <cups/raster.h>
@@ -21,13 +23,27 @@ struct PageAssembly {
 int isBlank(const unsigned char* bytes, uint32_t count);
 
 void beginPageAssembly(PageAssembly* page);
-// Where the page's next raster line (cupsBytesPerLine bytes) may be read so
-// that assembleLine takes it without a copy: the band row it goes to. The
-// bytes past the row's lineBytes land on rows not yet filled or on the
-// room the work buffer keeps past the band.
-unsigned char* nextLineSlot(JobState* state, const PageAssembly* page);
-// Takes the page's next raster line (at least lineBytes bytes); sends a band
-// when one is full. Non-zero: the band could not be sent.
+
+// A run of the page's next lines that can be read one after another straight
+// into the work buffer, so that the engine takes them without a copy: line k
+// of the run goes to first + k * stride. Each is read whole
+// (cupsBytesPerLine bytes); the bytes past a band row's lineBytes land on
+// rows not yet filled or on the room the work buffer keeps past the band.
+// Past the printable height lines are only counted: stride 0.
+struct LineRun {
+    unsigned char* first;
+    size_t stride;
+    uint32_t count; // at least 1
+};
+LineRun nextLineRun(JobState* state, const cups_page_header2_t* header, const PageAssembly* page);
+// Takes the first `count` lines of the run nextLineRun gave, read in place;
+// sends a band when one is full. Non-zero: the band could not be sent (22:
+// more lines than the run has).
+StatusCode takeLineRun(JobState* state, const cups_page_header2_t* header, PageAssembly* page, uint32_t count);
+
+// Takes the page's next raster line (at least lineBytes bytes) from wherever
+// it lies; sends a band when one is full. Non-zero: the band could not be
+// sent.
 StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
                         const unsigned char* line);
 // Prints the trailing partial band when enough paper has passed above it,

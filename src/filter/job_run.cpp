@@ -14,23 +14,38 @@ namespace {
 
 // Reads the page's lines and assembles them into bands. A line that cannot
 // be read ends the page's lines; a band that cannot be sent fails the page.
+// Lines are read in runs straight into the band buffer: as many as go there
+// one after another, up to the next progress line.
 StatusCode printPageLines(JobState* state, const cups_page_header2_t* header, PageAssembly* page)
 {
     const uint32_t height = header->cupsHeight;
-    for (uint32_t y = 0; y < height; ++y) {
+    uint32_t y = 0;
+    while (y < height) {
         serviceCancellation();
         if (y % 128 == 0)
             statusLine(kProgressLine, state->pageCount,
                        static_cast<int>(static_cast<uint64_t>(y) * 100 / height));
-        // Straight into the band row the line goes to.
-        unsigned char* line = nextLineSlot(state, page);
-        if (cupsRasterReadPixels(state->raster, line, header->cupsBytesPerLine) == 0) {
+        const LineRun run = nextLineRun(state, header, page);
+        uint32_t wanted = 128 - y % 128;
+        if (wanted > height - y)
+            wanted = height - y;
+        if (wanted > run.count)
+            wanted = run.count;
+        uint32_t read = 0;
+        for (unsigned char* line = run.first; read < wanted; ++read, line += run.stride) {
+            if (read != 0)
+                serviceCancellation();
+            if (cupsRasterReadPixels(state->raster, line, header->cupsBytesPerLine) == 0)
+                break;
+        }
+        StatusCode status = takeLineRun(state, header, page, read);
+        if (status != 0)
+            return status;
+        y += read;
+        if (read < wanted) {
             serviceCancellation();
             break;
         }
-        StatusCode status = assembleLine(state, header, page, line);
-        if (status != 0)
-            return status;
     }
     serviceCancellation();
     return 0;
