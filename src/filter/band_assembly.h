@@ -1,9 +1,9 @@
 #pragma once
 // Band assembly: raster lines in, bands and paper feed out. The engine
 // takes lines one at a time wherever they come from, or in runs read
-// straight into its buffer; leading blank
-// lines of a band become feed, full bands go to the printer, and a page's
-// trailing partial band is placed at the bottom of a full band.
+// straight into its buffer; leading blank lines of a band become feed, full
+// bands go to the printer, and a page's trailing partial band is placed at
+// the bottom of a full band.
 #include <cstddef>
 #include <cstdint>
 

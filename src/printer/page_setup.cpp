@@ -37,8 +37,8 @@ void computePrintableArea(JobState* state, const cups_page_header2_t* header)
 // it cannot be had.
 StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
 {
-    const uint64_t needed =
-        static_cast<uint64_t>(header->cupsRowCount) * state->lineBytes + 2 * static_cast<uint64_t>(header->cupsBytesPerLine);
+    const uint64_t needed = static_cast<uint64_t>(header->cupsRowCount) * state->lineBytes +
+                            2 * static_cast<uint64_t>(header->cupsBytesPerLine);
     if (needed == 0 || needed > SIZE_MAX) {
         errno = ENOMEM;
         std::perror(kAllocationPrefix);
