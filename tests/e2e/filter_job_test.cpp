@@ -1,3 +1,5 @@
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "e2e_common.h"
@@ -199,4 +201,50 @@ TEST_F(FilterJob, LaterPageOfAnotherGeometryIsPrintedWithItsOwn)
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_EQ(hexOf(r.out), kJobStart + " 1B 24 00 00 1B 2A 27 01 00 80 00 00 0D 0C" +
                                 " 0D 1B 24 3F 0B 1B 2A 49 01 00 00 00 00 00 00 01 0D 0C " + kJobEnd);
+}
+
+TEST_F(FilterJob, ProcessorsWithoutAvx512PrintTheSameJob)
+{
+    // On processors with AVX-512 the filter turns bands around and looks for
+    // blank lines with it; the C library can be told to report the features
+    // missing, and the filter then takes the ways every processor has. Both
+    // must print the same job. (Without AVX-512 both runs take the same way.)
+    struct Geometry {
+        uint32_t hdpi, vdpi, rows;
+    };
+    std::vector<RasterPage> pages;
+    uint64_t seed = 2024;
+    auto next = [&seed]() {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<uint32_t>(seed >> 33);
+    };
+    for (const Geometry& g : {Geometry{180, 180, 24}, Geometry{360, 360, 48}, Geometry{360, 180, 24}}) {
+        // Wider than the printable area, with a width that is not a whole
+        // number of bytes; stripes of dots, dense or one a line, between
+        // blank gaps of every length.
+        const uint32_t width = 8 * g.hdpi + 5;
+        RasterPage page = blankPage(width, g.vdpi, g.hdpi, g.vdpi, g.rows);
+        for (uint32_t y = next() % 30; y < g.vdpi; y += 1 + next() % 40) {
+            const bool dense = next() % 2;
+            for (uint32_t stripe = 1 + next() % 30; stripe > 0 && y < g.vdpi; --stripe, ++y) {
+                if (!dense)
+                    setDot(&page, next() % width, y);
+                else
+                    for (uint32_t x = next() % 9; x < width; x += 1 + next() % 9)
+                        setDot(&page, x, y);
+            }
+        }
+        pages.push_back(page);
+    }
+    const std::string raster = dir + "/mixed.ras";
+    writeRasterFile(raster, pages);
+    const FilterRun fast = runFilter(jobArgs("", raster), ppd);
+    ASSERT_EQ(setenv("GLIBC_TUNABLES", "glibc.cpu.hwcaps=-AVX512F,-AVX512BW,-AVX512_VBMI,-GFNI", 1), 0);
+    const FilterRun portable = runFilter(jobArgs("", raster), ppd);
+    unsetenv("GLIBC_TUNABLES");
+    EXPECT_EQ(fast.exitStatus, 0) << fast.err;
+    EXPECT_GT(fast.out.size(), 3u * 1000);
+    EXPECT_EQ(portable.exitStatus, fast.exitStatus);
+    EXPECT_EQ(portable.err, fast.err);
+    EXPECT_EQ(hexOf(portable.out), hexOf(fast.out));
 }
