@@ -180,11 +180,15 @@ WIDE_STEP void weaveColumns(const __m512i (&column)[Groups], unsigned char* out,
             woven[o] = _mm512_setzero_si512();
             UNROLL_FULLY
             for (uint32_t pair = 0; 2 * pair < Groups; ++pair) {
-                const __m512i second = 2 * pair + 1 < Groups ? column[2 * pair + 1] : _mm512_setzero_si512();
-                woven[o] = _mm512_or_si512(woven[o],
-                                           _mm512_maskz_permutex2var_epi8(weave.mask[o][pair], column[2 * pair],
-                                                                          _mm512_loadu_si512(weave.index[o][pair]),
-                                                                          second));
+                const __m512i index = _mm512_loadu_si512(weave.index[o][pair]);
+                // The last group of an odd count has no partner: a one-table
+                // permute does (its indexes are all below 64).
+                const __m512i bytes =
+                    2 * pair + 1 < Groups
+                        ? _mm512_maskz_permutex2var_epi8(weave.mask[o][pair], column[2 * pair], index,
+                                                         column[2 * pair + 1])
+                        : _mm512_maskz_permutexvar_epi8(weave.mask[o][pair], index, column[2 * pair]);
+                woven[o] = _mm512_or_si512(woven[o], bytes);
             }
         }
         UNROLL_FULLY
