@@ -102,13 +102,15 @@ StatusCode writeFormatted(const char* format, ...)
     char text[256];
     va_list args;
     va_start(args, format);
-    va_list simpleArgs;
-    va_copy(simpleArgs, args);
-    int length = formatSimple(text, sizeof text, format, simpleArgs);
-    va_end(simpleArgs);
-    if (length < 0)
-        length = std::vsnprintf(text, sizeof text, format, args);
+    int length = formatSimple(text, sizeof text, format, args);
     va_end(args);
+    if (length < 0) {
+        // The arguments again from the start (a va_copy made beforehand
+        // costs a stalled load on every command).
+        va_start(args, format);
+        length = std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+    }
     if (length < 0 || static_cast<size_t>(length) >= sizeof text)
         return 1;
     if (length == 0)

@@ -12,16 +12,14 @@ void statusLine(const char* format, ...)
     char text[512];
     va_list args;
     va_start(args, format);
-    va_list simpleArgs;
-    va_copy(simpleArgs, args);
-    const int length = formatSimple(text, sizeof text, format, simpleArgs);
-    va_end(simpleArgs);
+    const int length = formatSimple(text, sizeof text, format, args);
+    va_end(args);
     if (length < 0) {
+        va_start(args, format);
         std::vfprintf(stderr, format, args);
         va_end(args);
         return;
     }
-    va_end(args);
     // One write for the whole line, as the unbuffered standard error stream
     // makes it, without its locking and formatting.
     size_t done = 0;
