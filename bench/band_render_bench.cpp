@@ -1,7 +1,8 @@
 // The band render on its own: the bands of one text page (180 x 180 dpi,
 // 24 rows, and 360 x 360 dpi, 48 rows) and of one page of random dots at
-// half fill (360 x 180 dpi, 24 rows), cut from pages that impact-rastergen's library draws, the way
-// the filter cuts them: rows of (printable width + 7) / 8 bytes.
+// half fill (360 x 180 dpi, 24 rows), cut from pages that impact-rastergen's
+// library draws, the way the filter cuts them: rows of (printable width +
+// 7) / 8 bytes.
 #include <benchmark/benchmark.h>
 
 #include <cstring>

@@ -1,9 +1,7 @@
 #include "printer/band_output.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "output/status_messages.h"
 #include "printer/band_transpose.h"
