@@ -3,31 +3,34 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
-
-#include "output/output_channel.h"
-#include "printer/page_end.h"
-#include "settings/job_setup.h"
 
 namespace {
 
 volatile sig_atomic_t gRequested = 0;
 std::atomic<uint32_t> gPendingAtSignal{0};
-bool gFinishing = false;
+JobState* gJob = nullptr;
 int gWakePipe[2] = {-1, -1};
 
 static_assert(std::atomic<uint32_t>::is_always_lock_free, "the handler needs a lock-free counter");
 
-void writeZeros(uint32_t count)
+int askCancelled(void*, uint32_t* pendingBytes)
 {
-    static const unsigned char kZeros[512] = {};
-    while (count > 0) {
-        uint32_t n = count < sizeof kZeros ? count : static_cast<uint32_t>(sizeof kZeros);
-        writeAll(kZeros, n);
-        count -= n;
-    }
+    if (!gRequested)
+        return 0;
+    *pendingBytes = gPendingAtSignal.load(std::memory_order_relaxed);
+    return 1;
+}
+
+void pageStarted(void*)
+{
+    installTerminationHandler();
+}
+
+void pageEnded(void*)
+{
+    ignoreTermination();
 }
 
 } // namespace
@@ -36,8 +39,8 @@ void onTerminate(int)
 {
     int savedErrno = errno;
     if (!gRequested) {
-        JobState* state = gJobState;
-        gPendingAtSignal.store(state != nullptr ? state->pendingImageBytes : 0, std::memory_order_relaxed);
+        JobState* job = gJob;
+        gPendingAtSignal.store(job != nullptr ? job->pendingImageBytes : 0, std::memory_order_relaxed);
         gRequested = 1;
         if (gWakePipe[1] >= 0) {
             ssize_t ignored = ::write(gWakePipe[1], "x", 1);
@@ -76,31 +79,11 @@ int cancellationWakeFd()
     return gWakePipe[0];
 }
 
-void finishCancelledJob(JobState* state, uint32_t pendingBytes)
+void bridgeTermination(JobState* job, JobHost* host)
 {
-    gFinishing = true;
-    if (state != nullptr && pendingBytes != 0)
-        writeZeros(pendingBytes);
-    writeZeros(16);
-    if (state != nullptr) {
-        endPage(state);
-        teardownJob(state);
-    }
-    gFinishing = false;
-}
-
-void serviceCancellation()
-{
-    if (!gRequested || gFinishing)
-        return;
-    finishCancelledJob(gJobState, gPendingAtSignal.load(std::memory_order_relaxed));
-    flushOutput();
-    std::exit(0);
-}
-
-void resetCancellation()
-{
-    gRequested = 0;
-    gPendingAtSignal.store(0, std::memory_order_relaxed);
-    gFinishing = false;
+    gJob = job;
+    host->cancelRequested = askCancelled;
+    host->pageStarted = pageStarted;
+    host->pageEnded = pageEnded;
+    host->context = nullptr;
 }

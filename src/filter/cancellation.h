@@ -1,19 +1,19 @@
 #pragma once
-// Cancellation. The spooler cancels a job with SIGTERM. The handler only
-// records the request (and how many bit-image bytes were in flight at that
-// moment); the job flow acts on it at the next point where no command is
-// half written, so the handler never touches the output buffer, the heap
-// or the raster stream.
+// The filter's cancellation: the spooler cancels a job with SIGTERM. The
+// handler only records the request (and how many bit-image bytes of the
+// filter's job were in flight at that moment); the job acts on it at the
+// next point where no command is half written, so the handler never touches
+// the output buffer, the heap or the raster stream.
 #include <cstdint>
 
 #include "settings/job_state.h"
 
 void onTerminate(int signal);
 
-// Makes onTerminate the SIGTERM handler (page start). System calls that it
-// interrupts are not restarted, so a read blocked on the input returns.
+// Makes onTerminate the SIGTERM handler. System calls that it interrupts are
+// not restarted, so a read blocked on the input returns.
 void installTerminationHandler();
-// SIGTERM has no effect from now on (page end).
+// SIGTERM has no effect from now on.
 void ignoreTermination();
 
 int cancellationRequested();
@@ -21,13 +21,7 @@ int cancellationRequested();
 // waits that must end then; -1 before the first page.
 int cancellationWakeFd();
 
-// When cancellation was requested: completes the bit-image command in
-// flight with NUL bytes, ends the page and the job, and exits with status 0.
-void serviceCancellation();
-
-// The bytes and releases of a cancelled job: pendingBytes NUL bytes, 16 NUL
-// bytes, the page end and the job end.
-void finishCancelledJob(JobState* state, uint32_t pendingBytes);
-
-// Forgets a request (a new job in the same process).
-void resetCancellation();
+// Points the handler at the one job the filter runs and gives the job's
+// host the handler's side: pages arm SIGTERM as they start and ignore it as
+// they end, and the job asks whether a cancel came.
+void bridgeTermination(JobState* job, JobHost* host);

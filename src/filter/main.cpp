@@ -3,11 +3,34 @@
 //   rastertoimpact job-id user title copies options [file]
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "filter/job_run.h"
+#include "filter/cancellation.h"
+#include "filter/raster_input.h"
 #include "output/status_messages.h"
+#include "printer/job_run.h"
+
+namespace {
+
+// The one job of the process: printer data to standard output, status
+// lines to standard error, cancelled by SIGTERM.
+StatusCode runFilterJob(int descriptor, const char* optionsText)
+{
+    static FdWriter writer;
+    static JobState job;
+    initFdWriter(&writer, STDOUT_FILENO);
+    JobHost host = {};
+    host.printer = fdWriterStream(&writer);
+    host.status = fdStatusSink(STDERR_FILENO);
+    bridgeTermination(&job, &host);
+    initJobState(&job, &host);
+    const RasterSource source = rasterInputSource(descriptor);
+    return runJob(&job, optionsText, std::getenv("PPD"), &source);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -20,14 +43,14 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
 
     if (argc == 6)
-        return runJob(0, argv[5]);
+        return runFilterJob(0, argv[5]);
 
     int descriptor = ::open(argv[6], O_RDONLY);
     if (descriptor < 0) {
         std::perror(kOpenRasterPrefix);
         return 1;
     }
-    StatusCode status = runJob(descriptor, argv[5]);
+    StatusCode status = runFilterJob(descriptor, argv[5]);
     if (descriptor > 0)
         ::close(descriptor);
     return status;

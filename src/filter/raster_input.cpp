@@ -44,10 +44,9 @@ ssize_t readInput(void* context, unsigned char* buffer, size_t length)
 
 } // namespace
 
-cups_raster_t* openRasterInput(int descriptor)
+RasterSource rasterInputSource(int descriptor)
 {
     if (descriptor < 0)
-        return nullptr;
-    return cupsRasterOpenIO(readInput, reinterpret_cast<void*>(static_cast<intptr_t>(descriptor)),
-                            CUPS_RASTER_READ);
+        return RasterSource{nullptr, nullptr};
+    return RasterSource{readInput, reinterpret_cast<void*>(static_cast<intptr_t>(descriptor))};
 }

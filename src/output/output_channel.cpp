@@ -53,9 +53,10 @@ int fdWriterFlush(void* context)
     return fdWriterDrain(w);
 }
 
-FdWriter gStdoutWriter = {1, 0, 0, {}};
-const OutputStream gStdoutStream = {fdWriterWrite, fdWriterFlush, &gStdoutWriter};
-const OutputStream* gStream = &gStdoutStream;
+size_t discardWrite(void*, const unsigned char*, size_t count)
+{
+    return count;
+}
 
 } // namespace
 
@@ -71,33 +72,26 @@ OutputStream fdWriterStream(FdWriter* writer)
     return OutputStream{fdWriterWrite, fdWriterFlush, writer};
 }
 
-const OutputStream* setOutputStream(const OutputStream* stream)
+OutputStream discardStream()
 {
-    const OutputStream* previous = gStream;
-    gStream = stream ? stream : &gStdoutStream;
-    return previous;
+    return OutputStream{discardWrite, nullptr, nullptr};
 }
 
-const OutputStream* currentOutputStream()
+StatusCode writeAll(const OutputStream* out, const void* bytes, size_t count)
 {
-    return gStream;
-}
-
-StatusCode writeAll(const void* bytes, size_t count)
-{
-    if (bytes == nullptr || count == 0)
+    if (out == nullptr || bytes == nullptr || count == 0)
         return 22;
     const auto* p = static_cast<const unsigned char*>(bytes);
     size_t total = 0;
     // A stream that takes only part of the data gets two more chances.
     for (int attempt = 0; attempt < 3 && total < count; ++attempt)
-        total += gStream->write(gStream->context, p + total, count - total);
+        total += out->write(out->context, p + total, count - total);
     return total == count ? 0 : 1;
 }
 
-StatusCode writeFormatted(const char* format, ...)
+StatusCode writeFormatted(const OutputStream* out, const char* format, ...)
 {
-    if (format == nullptr)
+    if (out == nullptr || format == nullptr)
         return 22;
     char text[256];
     va_list args;
@@ -115,14 +109,13 @@ StatusCode writeFormatted(const char* format, ...)
         return 1;
     if (length == 0)
         return 0;
-    size_t written = gStream->write(gStream->context, reinterpret_cast<unsigned char*>(text),
-                                    static_cast<size_t>(length));
+    size_t written = out->write(out->context, reinterpret_cast<unsigned char*>(text), static_cast<size_t>(length));
     return written == static_cast<size_t>(length) ? 0 : 1;
 }
 
-StatusCode flushOutput()
+StatusCode flushOutput(const OutputStream* out)
 {
-    if (gStream->flush == nullptr)
+    if (out == nullptr || out->flush == nullptr)
         return 0;
-    return gStream->flush(gStream->context) ? 1 : 0;
+    return out->flush(out->context) ? 1 : 0;
 }

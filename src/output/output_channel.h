@@ -1,8 +1,8 @@
 #pragma once
-// The printer data channel. Every printer byte leaves the filter through
-// writeAll and writeFormatted, which write to one OutputStream. By default
-// that stream is a buffered writer on standard output; tests and other
-// hosts of the band engine install their own stream with setOutputStream.
+// The printer data channel. Every printer byte of a job leaves through
+// writeAll and writeFormatted on the job's OutputStream: a buffered writer on
+// standard output in the filter, a device in the printer application, a
+// memory buffer in tests.
 #include <cstddef>
 #include <cstdint>
 
@@ -13,23 +13,23 @@ struct OutputStream {
     // fwrite call; fewer than count means the stream failed or is full.
     size_t (*write)(void* context, const unsigned char* bytes, size_t count);
     // Pushes buffered bytes to the device: 0 on success, non-zero on failure.
+    // May be null: nothing is buffered.
     int (*flush)(void* context);
     void* context;
 };
 
-// Installs the stream the output operations write to; null restores the
-// standard output writer. Returns the stream that was installed before.
-const OutputStream* setOutputStream(const OutputStream* stream);
-const OutputStream* currentOutputStream();
+// A stream that takes every byte and keeps none: a job that is over.
+OutputStream discardStream();
 
-StatusCode writeAll(const void* bytes, size_t count);
-StatusCode writeFormatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+StatusCode writeAll(const OutputStream* out, const void* bytes, size_t count);
+StatusCode writeFormatted(const OutputStream* out, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
 
 // Sends everything buffered on to the device; 1 when that failed.
-StatusCode flushOutput();
+StatusCode flushOutput(const OutputStream* out);
 
-// The standard output writer: a buffer sized for whole bands, written to a
-// file descriptor with write(2), retried after partial writes and signals.
+// A buffered writer on a file descriptor: a buffer sized for whole bands,
+// written with write(2), retried after partial writes and signals.
 struct FdWriter {
     int fd;
     int failed;           // sticky: once the device fails, nothing more is sent

@@ -23,11 +23,13 @@ StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint
     job.rows = header->cupsRowCount;
     job.hdpi = header->HWResolution[0];
     job.vdpi = header->HWResolution[1];
+    job.out = &state->host.printer;
+    job.status = &state->host.status;
 
     // A long blank stretch goes out as several feeds, none of them shortened.
     while (skipLines != 0) {
         uint16_t piece = static_cast<uint16_t>(skipLines > kMaxFeedLines ? kMaxFeedLines : skipLines);
-        StatusCode status = feedLines(job.vdpi, piece, state->units.feedDpi);
+        StatusCode status = feedLines(job.out, job.vdpi, piece, state->units.feedDpi);
         if (status != 0)
             return status;
         skipLines -= piece;
@@ -37,9 +39,9 @@ StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint
     return renderBand(&job, lines, state->bandBuffer);
 }
 
-StatusCode feedLines(uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
+StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
 {
-    if ((feedDpi != 216 && feedDpi != 180) || vdpi == 0)
+    if ((feedDpi != 216 && feedDpi != 180) || vdpi == 0 || out == nullptr)
         return 22;
     if (lines == 0)
         return 0;
@@ -47,8 +49,8 @@ StatusCode feedLines(uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
     int failed = 0;
     while (steps != 0) {
         const unsigned char n = static_cast<unsigned char>(steps < 255 ? steps : 255);
-        failed |= writeFormatted("%c%s", ESC, "J");
-        failed |= writeAll(&n, 1);
+        failed |= writeFormatted(out, "%c%s", ESC, "J");
+        failed |= writeAll(out, &n, 1);
         steps -= n;
     }
     return failed ? 5 : 0;
@@ -61,13 +63,13 @@ StatusCode renderBand(const BandJob* job, uint16_t lines, const unsigned char* b
     if (job->widthDots == 0)
         return 0;
     if (job->positionDpi == 0 || job->columnBufferSlot == nullptr || job->pendingSlot == nullptr ||
-        job->rows == 0 || job->hdpi == 0 || job->vdpi == 0)
+        job->rows == 0 || job->hdpi == 0 || job->vdpi == 0 || job->out == nullptr)
         return 22;
     if (job->widthDots > 8191)
         return -1;
     uint8_t mode = 0;
     if (!findGraphicsMode(job->hdpi, job->vdpi, job->rows, job->speed, job->flags, &mode)) {
-        statusLine(kIllegalResolution);
+        statusLine(job->status, kIllegalResolution);
         return -1;
     }
 
@@ -75,7 +77,7 @@ StatusCode renderBand(const BandJob* job, uint16_t lines, const unsigned char* b
     const size_t size = static_cast<size_t>(job->widthDots) * perColumn;
     auto* columns = static_cast<unsigned char*>(std::malloc(size));
     if (columns == nullptr) {
-        std::perror(kAllocationPrefix);
+        statusError(job->status, kAllocationPrefix);
         return 12;
     }
     *job->columnBufferSlot = columns;
@@ -91,19 +93,19 @@ StatusCode renderBand(const BandJob* job, uint16_t lines, const unsigned char* b
         const unsigned char imageHeader[3] = {mode, static_cast<unsigned char>(n % 256),
                                               static_cast<unsigned char>(n / 256)};
         int failed = 0;
-        failed |= writeFormatted("%c%s", ESC, "$");
-        failed |= writeAll(positionBytes, 2);
+        failed |= writeFormatted(job->out, "%c%s", ESC, "$");
+        failed |= writeAll(job->out, positionBytes, 2);
         *job->pendingSlot = n * perColumn;
-        failed |= writeFormatted("%c%s", ESC, "*");
-        failed |= writeAll(imageHeader, 3);
-        failed |= writeAll(columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn);
+        failed |= writeFormatted(job->out, "%c%s", ESC, "*");
+        failed |= writeAll(job->out, imageHeader, 3);
+        failed |= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn);
         *job->pendingSlot = 0;
         result = failed ? 5 : 0;
     }
 
     std::free(columns);
     *job->columnBufferSlot = nullptr;
-    StatusCode cr = writeFormatted("%c", 13);
+    StatusCode cr = writeFormatted(job->out, "%c", 13);
     if (result == 0 && cr != 0)
         result = 5;
     return result;

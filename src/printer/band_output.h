@@ -19,6 +19,8 @@ struct BandJob {
     uint32_t rows;
     uint32_t hdpi;
     uint32_t vdpi;
+    const OutputStream* out;  // where the band's bytes go
+    const StatusSink* status; // where its error lines go
 };
 
 // The most lines one feed call moves; longer feeds are sent in pieces.
@@ -26,5 +28,5 @@ inline constexpr uint32_t kMaxFeedLines = 65535;
 
 // Feeds skipLines lines, then prints the band's first `lines` rows.
 StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines);
-StatusCode feedLines(uint32_t vdpi, uint16_t lines, uint16_t feedDpi);
+StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi);
 StatusCode renderBand(const BandJob* job, uint16_t lines, const unsigned char* band);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "output/output_channel.h"
+#include "settings/job_state.h"
 
 // Page geometry in base units (1/baseDpi inch), measured from the top edge.
 struct PageMetrics {
@@ -15,6 +16,7 @@ struct PageMetrics {
 inline constexpr unsigned char ESC = 0x1B;
 inline constexpr unsigned char FS = 0x1C;
 
-// 0, or 1 when a write failed (reported once at the end); 22 for bad arguments.
-StatusCode sendJobStart(const PageMetrics* metrics, uint16_t baseDpi, uint16_t pageDpi, int32_t speedArg,
+// The option choices and the output come from the job. 0, or 1 when a
+// write failed (reported once at the end); 22 for bad arguments.
+StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics, uint16_t baseDpi, uint16_t pageDpi, int32_t speedArg,
                         uint8_t speedCommandEnabled);

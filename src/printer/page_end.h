@@ -1,10 +1,14 @@
 #pragma once
-// The commands that end a page and a job, and the page end itself.
+// The commands that end a page and a job, the page end itself and the
+// job's teardown.
 #include "output/output_channel.h"
 #include "settings/job_state.h"
 
-StatusCode sendPageEnd();
-StatusCode sendJobEnd();
-// Sends the page end, releases the band's column buffer and stops reacting
-// to SIGTERM until the next page starts. 0, or 5 when the page end failed.
+StatusCode sendPageEnd(const JobState* state);
+StatusCode sendJobEnd(const JobState* state);
+// Sends the page end, releases the band's column buffer and tells the host
+// the page has ended. 0, or 5 when the page end failed.
 StatusCode endPage(JobState* state);
+// Sends the job end, releases the work buffer and closes the raster
+// stream. 0, or 5 when the job end failed.
+StatusCode teardownJob(JobState* state);

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "filter/cancellation.h"
 #include "output/status_messages.h"
 #include "printer/graphics_modes.h"
 #include "printer/unit_scaling.h"
@@ -41,7 +40,7 @@ StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
                             2 * static_cast<uint64_t>(header->cupsBytesPerLine);
     if (needed == 0 || needed > SIZE_MAX) {
         errno = ENOMEM;
-        std::perror(kAllocationPrefix);
+        statusError(&state->host.status, kAllocationPrefix);
         return 12;
     }
     if (state->lineBuffer == nullptr || needed > state->bufferCapacity) {
@@ -51,7 +50,7 @@ StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
         state->bufferCapacity = 0;
         auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(needed)));
         if (buffer == nullptr) {
-            std::perror(kAllocationPrefix);
+            statusError(&state->host.status, kAllocationPrefix);
             return 12;
         }
         state->lineBuffer = buffer;
@@ -86,11 +85,11 @@ StatusCode renewGeometry(JobState* state, const cups_page_header2_t* header)
 
 } // namespace
 
-StatusCode sendCarriageReturn()
+StatusCode sendCarriageReturn(const JobState* state)
 {
     const unsigned char cr = 0x0D;
-    if (writeAll(&cr, 1) != 0) {
-        statusLine(kOutputError);
+    if (writeAll(&state->host.printer, &cr, 1) != 0) {
+        statusLine(&state->host.status, kOutputError);
         return 1;
     }
     return 0;
@@ -114,13 +113,15 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
 {
     if (state == nullptr || header == nullptr)
         return 22;
-    installTerminationHandler();
+    state->pageOpen = 1;
+    if (state->host.pageStarted != nullptr)
+        state->host.pageStarted(state->host.context);
 
     if (state->pageCount != 1) {
         StatusCode status = renewGeometry(state, header);
         if (status != 0)
             return status;
-        return sendCarriageReturn() != 0 ? 5 : 0;
+        return sendCarriageReturn(state) != 0 ? 5 : 0;
     }
 
     computePrintableArea(state, header);
@@ -128,7 +129,7 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
 
     state->speed = 0;
     int32_t speedArg = -1;
-    const char* speedChoice = optionLookup("KXSpeed");
+    const char* speedChoice = optionLookup(&state->options, "KXSpeed");
     if (speedChoice != nullptr && std::strcmp(speedChoice, "Default") != 0) {
         if (std::strstr(speedChoice, "High") != nullptr) {
             state->speed = 1;
@@ -146,7 +147,7 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
     if (status != 0)
         return status;
 
-    if (sendJobStart(&metrics, state->units.baseDpi, state->units.pageDpi, speedArg,
+    if (sendJobStart(state, &metrics, state->units.baseDpi, state->units.pageDpi, speedArg,
                      state->speedCommandEnabled) != 0)
         return 5;
     return 0;

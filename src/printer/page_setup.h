@@ -1,5 +1,5 @@
 #pragma once
-// The start of every page: the termination handler, and on the first page
+// The start of every page: the host is told, and on the first page
 // the job's layout (printable area, speed, graphics mode, work buffer) and
 // the job start sequence.
 #include <cups/raster.h>
@@ -9,7 +9,7 @@
 #include "settings/job_state.h"
 
 StatusCode setupPage(JobState* state, const cups_page_header2_t* header);
-StatusCode sendCarriageReturn();
+StatusCode sendCarriageReturn(const JobState* state);
 
 // The page metrics of the job start sequence, from the page size in points.
 PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi);

@@ -5,9 +5,7 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
-#include "filter/raster_input.h"
 #include "output/status_messages.h"
-#include "printer/page_end.h"
 #include "settings/option_table.h"
 
 namespace {
@@ -28,35 +26,28 @@ StatusCode readPpd(JobState* state, ppd_file_t* ppd, const char* optionsText)
     cups_option_t* options = nullptr;
     int optionCount = cupsParseOptions(optionsText, 0, &options);
     if (cupsMarkOptions(ppd, optionCount, options) == 1) {
-        statusLine(kOptionsConflict);
+        statusLine(&state->host.status, kOptionsConflict);
         cupsFreeOptions(optionCount, options);
         return 22;
     }
-    StatusCode status = captureOptions(ppd);
+    StatusCode status = captureOptions(&state->options, ppd);
     cupsFreeOptions(optionCount, options);
     if (status != 0)
         return status;
 
-    switch (ppd->model_number) {
-    case 1:
-        state->units = kUnitsModel1;
-        break;
-    case 0:
-        state->units = kUnitsModel0;
-        break;
-    default:
-        statusLine(kPrinterNotSupported);
+    if (!unitsForModel(ppd->model_number, &state->units)) {
+        statusLine(&state->host.status, kPrinterNotSupported);
         return 22;
     }
 
     ppd_size_t* size = ppdPageSize(ppd, nullptr);
     if (size == nullptr) {
-        const char* name = optionLookup("PageSize");
+        const char* name = optionLookup(&state->options, "PageSize");
         if (name != nullptr)
             size = ppdPageSize(ppd, name);
     }
     if (size == nullptr) {
-        statusLine(kPageSizeError);
+        statusLine(&state->host.status, kPageSizeError);
         return -1;
     }
     state->pageCount = 0;
@@ -76,22 +67,36 @@ long attributeNumber(const char* text)
     return std::strtol(text, nullptr, 10);
 }
 
-StatusCode setupJob(JobState* state, const char* optionsText, int descriptor)
+int unitsForModel(int modelNumber, PrinterUnits* units)
+{
+    switch (modelNumber) {
+    case 1:
+        *units = kUnitsModel1;
+        return 1;
+    case 0:
+        *units = kUnitsModel0;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+StatusCode setupJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source)
 {
     if (state == nullptr || optionsText == nullptr)
         return 22;
-    clearOptions();
-    const char* ppdPath = std::getenv("PPD");
     ppd_file_t* ppd = ppdPath != nullptr ? ppdOpenFile(ppdPath) : nullptr;
     if (ppd == nullptr) {
-        statusLine(kPpdReadError);
+        statusLine(&state->host.status, kPpdReadError);
         return 2;
     }
     StatusCode status = readPpd(state, ppd, optionsText);
     if (status == 0) {
-        state->raster = openRasterInput(descriptor);
+        state->raster = source != nullptr && source->read != nullptr
+                            ? cupsRasterOpenIO(source->read, source->context, CUPS_RASTER_READ)
+                            : nullptr;
         if (state->raster == nullptr) {
-            statusLine(kRasterOpenError);
+            statusLine(&state->host.status, kRasterOpenError);
             status = 5;
         }
     }
@@ -99,20 +104,15 @@ StatusCode setupJob(JobState* state, const char* optionsText, int descriptor)
     return status;
 }
 
-StatusCode teardownJob(JobState* state)
+StatusCode configureJob(JobState* state, const JobConfig* config)
 {
-    if (state == nullptr)
+    if (state == nullptr || config == nullptr)
         return 22;
-    StatusCode jobEnd = sendJobEnd();
-    if (state->lineBuffer != nullptr) {
-        std::free(state->lineBuffer);
-        state->lineBuffer = nullptr;
-        state->bandBuffer = nullptr;
-        state->bufferCapacity = 0;
-    }
-    if (state->raster != nullptr) {
-        cupsRasterClose(state->raster);
-        state->raster = nullptr;
-    }
-    return jobEnd != 0 ? 5 : 0;
+    if (!unitsForModel(config->modelNumber, &state->units))
+        return 22;
+    state->pageCount = 0;
+    state->pageSize = config->pageSize;
+    state->graphicsFlags = config->graphicsFlags;
+    state->speedCommandEnabled = config->speedCommandEnabled;
+    return 0;
 }

@@ -1,10 +1,36 @@
 #pragma once
-// Job setup against the printer's PPD and the raster input, and teardown.
+// Job setup against the printer's PPD and the raster input, or from
+// settings a host already holds.
+#include <cups/raster.h>
+
 #include "output/output_channel.h"
 #include "settings/job_state.h"
 
-StatusCode setupJob(JobState* state, const char* optionsText, int descriptor);
-StatusCode teardownJob(JobState* state);
+// Where a job's raster comes from: libcups reads it through this function.
+struct RasterSource {
+    cups_raster_iocb_t read;
+    void* context;
+};
+
+// Reads the PPD at ppdPath (null: none), marks the options text in it,
+// captures the option choices, units, page size and printer attributes,
+// and opens the raster stream last.
+StatusCode setupJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source);
+
+// A job set up without a PPD: the printer's class and the page size as the
+// PPD would give them. The option choices are set with setOptionChoice.
+struct JobConfig {
+    int modelNumber;             // 0: 9-pin class, 1: 24-pin class
+    ppd_size_t pageSize;         // in points, the imageable area as a PPD gives it
+    uint16_t graphicsFlags;      // what the PPD attribute KXSpPseBmp says
+    uint8_t speedCommandEnabled; // what the PPD attribute KXSpPseFsx says
+};
+// 22 for a printer class without units.
+StatusCode configureJob(JobState* state, const JobConfig* config);
+
+// The units of a printer class (the PPD model number); 0 for a class there
+// are none for.
+int unitsForModel(int modelNumber, PrinterUnits* units);
 
 // The value of a numeric PPD attribute: its text read as a base-10 integer
 // (leading blanks and a sign accepted, reading stops at the first

@@ -2,15 +2,14 @@
 
 #include <cstring>
 
-namespace {
-JobState gJob;
-}
-
-JobState* gJobState = &gJob;
-
-JobState* resetJobState()
+void initJobState(JobState* state, const JobHost* host)
 {
-    std::memset(&gJob, 0, sizeof gJob);
-    gJobState = &gJob;
-    return gJobState;
+    std::memset(state, 0, sizeof *state);
+    initOptionTable(&state->options);
+    if (host != nullptr) {
+        state->host = *host;
+    } else {
+        state->host.printer = discardStream();
+        state->host.status = discardSink();
+    }
 }

@@ -2,25 +2,14 @@
 
 #include <cstring>
 
-OptionTable gOptionTable = {{
-    {"PageSize", ""},
-    {"KXPrintDirection", ""},
-    {"KXTopMP", ""},
-    {"KXPackMode", ""},
-    {"KXSpeed", ""},
-    {"InputSlot", ""},
-    {"KXSvRP", ""},
-    {"KXTearOff", ""},
-}};
-
 namespace {
 
-OptionEntry* findEntry(const char* keyword)
+int findEntry(const OptionTable* table, const char* keyword)
 {
-    for (auto& entry : gOptionTable.entries)
-        if (std::strcmp(entry.keyword, keyword) == 0)
-            return &entry;
-    return nullptr;
+    for (int i = 0; i < kOptionCount; ++i)
+        if (std::strcmp(table->entries[i].keyword, keyword) == 0)
+            return i;
+    return -1;
 }
 
 void copyChoice(OptionEntry* entry, const char* choice)
@@ -32,15 +21,16 @@ void copyChoice(OptionEntry* entry, const char* choice)
 
 } // namespace
 
-void clearOptions()
+void initOptionTable(OptionTable* table)
 {
-    for (auto& entry : gOptionTable.entries)
-        std::memset(entry.choice, 0, sizeof entry.choice);
+    std::memset(table, 0, sizeof *table);
+    for (int i = 0; i < kOptionCount; ++i)
+        std::memcpy(table->entries[i].keyword, kOptionKeywords[i], kOptionTextSize);
 }
 
-StatusCode captureOptions(ppd_file_t* ppd)
+StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd)
 {
-    if (ppd == nullptr)
+    if (table == nullptr || ppd == nullptr)
         return 22;
     // Find the options first and ask for their choices afterwards: looking a
     // choice up moves the walk's position to the first option whose keyword
@@ -48,52 +38,52 @@ StatusCode captureOptions(ppd_file_t* ppd)
     // walk would make it go round for ever.
     ppd_option_t* found[kOptionCount] = {};
     for (ppd_option_t* option = ppdFirstOption(ppd); option != nullptr; option = ppdNextOption(ppd)) {
-        OptionEntry* entry = findEntry(option->keyword);
-        if (entry != nullptr)
-            found[entry - gOptionTable.entries] = option; // a later option wins
+        const int i = findEntry(table, option->keyword);
+        if (i >= 0)
+            found[i] = option; // a later option wins
     }
     for (int i = 0; i < kOptionCount; ++i) {
         if (found[i] == nullptr)
             continue;
         ppd_choice_t* marked = ppdFindMarkedChoice(ppd, found[i]->keyword);
-        copyChoice(&gOptionTable.entries[i], marked != nullptr ? marked->choice : found[i]->defchoice);
+        copyChoice(&table->entries[i], marked != nullptr ? marked->choice : found[i]->defchoice);
     }
     return 0;
 }
 
-StatusCode setOptionChoice(const char* keyword, const char* choice)
+StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice)
 {
-    if (keyword == nullptr)
+    if (table == nullptr || keyword == nullptr)
         return 22;
-    OptionEntry* entry = findEntry(keyword);
-    if (entry == nullptr)
+    const int i = findEntry(table, keyword);
+    if (i < 0)
         return 22;
-    copyChoice(entry, choice);
+    copyChoice(&table->entries[i], choice);
     return 0;
 }
 
-const char* optionLookup(const char* keyword)
+const char* optionLookup(const OptionTable* table, const char* keyword)
 {
-    if (keyword == nullptr)
+    if (table == nullptr || keyword == nullptr)
         return nullptr;
-    const OptionEntry* entry = findEntry(keyword);
-    if (entry == nullptr || entry->choice[0] == '\0')
+    const int i = findEntry(table, keyword);
+    if (i < 0 || table->entries[i].choice[0] == '\0')
         return nullptr;
-    return entry->choice;
+    return table->entries[i].choice;
 }
 
-int optionEquals(const char* keyword, const char* text)
+int optionEquals(const OptionTable* table, const char* keyword, const char* text)
 {
     if (text == nullptr)
         return 0;
-    const char* choice = optionLookup(keyword);
+    const char* choice = optionLookup(table, keyword);
     return choice != nullptr && std::strcmp(choice, text) == 0;
 }
 
-int optionHasPrefix(const char* keyword, const char* text, int n)
+int optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n)
 {
     if (text == nullptr || n <= 0)
         return 0;
-    const char* choice = optionLookup(keyword);
+    const char* choice = optionLookup(table, keyword);
     return choice != nullptr && std::strncmp(choice, text, static_cast<size_t>(n)) == 0;
 }

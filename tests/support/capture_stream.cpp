@@ -17,15 +17,25 @@ size_t captureWrite(void* context, const unsigned char* data, size_t count)
 
 } // namespace
 
-void captureBegin(CaptureStream* capture)
+OutputStream captureStream(CaptureStream* capture)
 {
-    capture->stream = OutputStream{captureWrite, nullptr, capture};
-    capture->previous = setOutputStream(&capture->stream);
+    return OutputStream{captureWrite, nullptr, capture};
 }
 
-void captureEnd(CaptureStream* capture)
+StatusSink captureSink(std::string* text)
 {
-    setOutputStream(capture->previous);
+    return StatusSink{[](void* context, const char* line, size_t length) {
+                          static_cast<std::string*>(context)->append(line, length);
+                      },
+                      text};
+}
+
+TestJob::TestJob()
+{
+    JobHost host = {};
+    host.printer = captureStream(&out);
+    host.status = captureSink(&status);
+    initJobState(&state, &host);
 }
 
 std::string hexBytes(const std::vector<unsigned char>& bytes)

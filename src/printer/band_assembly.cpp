@@ -1,8 +1,8 @@
-#include "filter/band_assembly.h"
+#include "printer/band_assembly.h"
 
 #include <cstring>
 
-#include "filter/blank_scan.h"
+#include "printer/blank_scan.h"
 #include "printer/band_output.h"
 #include "printer/page_end.h"
 

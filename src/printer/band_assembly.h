@@ -12,13 +12,6 @@
 #include "output/output_channel.h"
 #include "settings/job_state.h"
 
-struct PageAssembly {
-    uint32_t y;          // index of the next line of the page
-    uint32_t skipLines;  // lines of feed owed before the next band
-    uint16_t bandLines;  // lines gathered in the band buffer
-    uint8_t bandStarted; // the first of them is known to have a dot
-};
-
 // 1 when bytes is null, count is 0 or every byte is zero.
 int isBlank(const unsigned char* bytes, uint32_t count);
 

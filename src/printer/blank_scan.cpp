@@ -1,4 +1,4 @@
-#include "filter/blank_scan.h"
+#include "printer/blank_scan.h"
 
 #include <cstdint>
 #include <cstring>
