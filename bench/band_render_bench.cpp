@@ -99,10 +99,11 @@ void transposeBands(benchmark::State& state, const PageBands& page, TransposeFun
 void renderBands(benchmark::State& state, const PageBands& page)
 {
     const OutputStream sink = {discard, nullptr, nullptr};
-    const OutputStream* previous = setOutputStream(&sink);
+    const StatusSink lines = discardSink();
     unsigned char* columnBuffer = nullptr;
     uint32_t pending = 0;
-    const BandJob job = {page.widthDots, 360, 0, 0, &columnBuffer, &pending, page.rows, page.hdpi, page.vdpi};
+    const BandJob job = {page.widthDots, 360,        0,         0,         &columnBuffer, &pending,
+                         page.rows,      page.hdpi, page.vdpi, &sink,     &lines};
     size_t next = 0;
     for (auto _ : state) {
         StatusCode status = renderBand(&job, static_cast<uint16_t>(page.rows), page.bands[next].data());
@@ -112,7 +113,6 @@ void renderBands(benchmark::State& state, const PageBands& page)
         }
         next = next + 1 == page.bands.size() ? 0 : next + 1;
     }
-    setOutputStream(previous);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * page.lineBytes * page.rows);
 }
 

@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "filter/job_run.h"
+#include "printer/job_run.h"
+#include "settings/memory_raster.h"
 #include "fuzz_support.h"
 
 #ifndef IMPACT_FUZZ_PPD_DIR
@@ -33,23 +34,23 @@ const char* const kOptions[8] = {
     "PageSize=Tiny InputSlot=CutSheet KXTearOff=Off",
 };
 
-int gInput = -1;
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    if (gInput < 0 && (gInput = memoryFile("raster")) < 0)
-        std::abort();
     const uint8_t selector = data[0];
-    setenv("PPD", kPpds[selector & 3], 1);
     const uint8_t output = selector >> 5;
-    installFuzzOutput(output == 6 ? OutputKind::Partial : output == 7 ? OutputKind::FailLater : OutputKind::Discard);
-
-    refillMemoryFile(gInput, data + 1, size - 1);
-    runJob(gInput, kOptions[(selector >> 2) & 7]);
-    setOutputStream(nullptr);
+    FuzzSink sink;
+    JobHost host = {};
+    host.printer =
+        fuzzOutput(output == 6 ? OutputKind::Partial : output == 7 ? OutputKind::FailLater : OutputKind::Discard, &sink);
+    host.status = discardSink();
+    JobState job;
+    initJobState(&job, &host);
+    MemoryRaster raster = {data + 1, size - 1, 0};
+    const RasterSource source = memoryRasterSource(&raster);
+    runJob(&job, kOptions[(selector >> 2) & 7], kPpds[selector & 3], &source);
     return 0;
 }

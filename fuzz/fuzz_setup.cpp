@@ -8,10 +8,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 #include <cups/raster.h>
 
-#include "filter/job_run.h"
+#include "printer/job_run.h"
+#include "settings/memory_raster.h"
 #include "fuzz_support.h"
 #include "black_page_header.h"
 
@@ -28,7 +30,6 @@ const FixedPage kJobs[3][2] = {
     {{2880, 100, 360, 360, 48}, {2880, 50, 360, 360, 48}},
 };
 
-int gRasters[3] = {-1, -1, -1};
 std::vector<uint8_t> gRasterBytes[3];
 int gPpd = -1;
 
@@ -61,12 +62,11 @@ void prepare()
         gRasterBytes[i].resize(static_cast<size_t>(size));
         if (pread(fd, gRasterBytes[i].data(), gRasterBytes[i].size(), 0) != size)
             std::abort();
-        gRasters[i] = fd;
+        close(fd);
     }
     gPpd = memoryFile("ppd");
     if (gPpd < 0)
         std::abort();
-    setenv("PPD", memoryFilePath(gPpd).c_str(), 1);
 }
 
 } // namespace
@@ -85,10 +85,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string options(reinterpret_cast<const char*>(rest), optionsSize);
     const size_t ppdStart = newline ? optionsSize + 1 : restSize;
     refillMemoryFile(gPpd, rest + ppdStart, restSize - ppdStart);
-    lseek(gRasters[job], 0, SEEK_SET);
 
-    installFuzzOutput(OutputKind::Discard);
-    runJob(gRasters[job], options.c_str());
-    setOutputStream(nullptr);
+    FuzzSink sink;
+    JobHost host = {};
+    host.printer = fuzzOutput(OutputKind::Discard, &sink);
+    host.status = discardSink();
+    JobState state;
+    initJobState(&state, &host);
+    MemoryRaster raster = {gRasterBytes[job].data(), gRasterBytes[job].size(), 0};
+    const RasterSource source = memoryRasterSource(&raster);
+    runJob(&state, options.c_str(), memoryFilePath(gPpd).c_str(), &source);
     return 0;
 }

@@ -5,13 +5,6 @@
 
 namespace {
 
-struct FuzzSink {
-    size_t acceptPerWrite;
-    size_t writesLeft;
-};
-
-FuzzSink gSink = {SIZE_MAX, SIZE_MAX};
-
 size_t sinkWrite(void* context, const unsigned char*, size_t count)
 {
     auto* sink = static_cast<FuzzSink*>(context);
@@ -25,8 +18,6 @@ int sinkFlush(void* context)
 {
     return static_cast<FuzzSink*>(context)->writesLeft == 0 ? 1 : 0;
 }
-
-const OutputStream gSinkStream = {sinkWrite, sinkFlush, &gSink};
 
 } // namespace
 
@@ -54,18 +45,18 @@ std::string memoryFilePath(int fd)
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
-void installFuzzOutput(OutputKind kind)
+OutputStream fuzzOutput(OutputKind kind, FuzzSink* sink)
 {
     switch (kind) {
     case OutputKind::Discard:
-        gSink = {SIZE_MAX, SIZE_MAX};
+        *sink = {SIZE_MAX, SIZE_MAX};
         break;
     case OutputKind::Partial:
-        gSink = {7, SIZE_MAX};
+        *sink = {7, SIZE_MAX};
         break;
     case OutputKind::FailLater:
-        gSink = {SIZE_MAX, 40};
+        *sink = {SIZE_MAX, 40};
         break;
     }
-    setOutputStream(&gSinkStream);
+    return OutputStream{sinkWrite, sinkFlush, sink};
 }

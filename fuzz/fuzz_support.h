@@ -1,6 +1,7 @@
 #pragma once
-// What the fuzz targets share: an in-memory file the filter reads from, and
-// output streams that take everything, take a little at a time, or fail.
+// What the fuzz targets share: an in-memory file for the printer
+// description, and output streams that take everything, take a little at a
+// time, or fail.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,11 +12,15 @@
 int memoryFile(const char* name);
 // Replaces the file's contents with bytes and rewinds it.
 void refillMemoryFile(int fd, const uint8_t* bytes, size_t size);
-// A path that opens the memory file afresh (for the PPD variable).
+// A path that opens the memory file afresh (for the PPD).
 std::string memoryFilePath(int fd);
 
 enum class OutputKind { Discard, Partial, FailLater };
 
-// Installs a stream of that kind for the next job; the stream lives until
-// the next call.
-void installFuzzOutput(OutputKind kind);
+struct FuzzSink {
+    size_t acceptPerWrite;
+    size_t writesLeft;
+};
+
+// A stream of that kind writing through sink.
+OutputStream fuzzOutput(OutputKind kind, FuzzSink* sink);
