@@ -1,6 +1,6 @@
 #pragma once
-// Judging the printer data of a job that was sent SIGTERM, against the
-// data of the same job run to its end.
+// Judging the printer data of a cancelled job against the data of the
+// same job run to its end.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,6 +1,12 @@
 #include "capture_stream.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "printer/job_run.h"
+#include "settings/option_table.h"
 
 namespace {
 
@@ -8,11 +14,21 @@ size_t captureWrite(void* context, const unsigned char* data, size_t count)
 {
     auto* c = static_cast<CaptureStream*>(context);
     ++c->writeCalls;
-    if (c->writeCalls > c->failAfterWrites)
+    if (c->writeCalls > c->failAfterWrites || c->writeCalls == c->failWrite)
         return 0;
     size_t n = count < c->acceptPerWrite ? count : c->acceptPerWrite;
     c->bytes.insert(c->bytes.end(), data, data + n);
     return n;
+}
+
+ssize_t readRasterBytes(void* context, unsigned char* buffer, size_t length)
+{
+    auto* r = static_cast<RasterBytes*>(context);
+    const size_t n = std::min(length, r->bytes->size() - r->at);
+    if (n != 0)
+        std::memcpy(buffer, r->bytes->data() + r->at, n);
+    r->at += n;
+    return static_cast<ssize_t>(n);
 }
 
 } // namespace
@@ -36,6 +52,34 @@ TestJob::TestJob()
     host.printer = captureStream(&out);
     host.status = captureSink(&status);
     initJobState(&state, &host);
+}
+
+std::string TestJob::hex() const
+{
+    return hexBytes(out.bytes);
+}
+
+void setChoices(OptionTable* table, const std::string& choices)
+{
+    std::istringstream in(choices);
+    std::string pair;
+    while (in >> pair) {
+        const size_t eq = pair.find('=');
+        setOptionChoice(table, pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
+    }
+}
+
+RasterSource rasterBytesSource(RasterBytes* raster)
+{
+    return RasterSource{readRasterBytes, raster};
+}
+
+StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
+                      const std::vector<unsigned char>& raster)
+{
+    RasterBytes reader{&raster};
+    const RasterSource source = rasterBytesSource(&reader);
+    return runJob(&job->state, options.c_str(), ppdPath.c_str(), &source);
 }
 
 std::string hexBytes(const std::vector<unsigned char>& bytes)

@@ -4,15 +4,18 @@
 // whose printer bytes and status lines are kept.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "settings/job_setup.h"
 #include "settings/job_state.h"
 
 struct CaptureStream {
     std::vector<unsigned char> bytes;
-    size_t acceptPerWrite = SIZE_MAX; // at most this many bytes per write
+    size_t acceptPerWrite = SIZE_MAX;  // at most this many bytes per write
     size_t failAfterWrites = SIZE_MAX; // writes after this many take nothing
+    size_t failWrite = 0;              // this write (counted from 1) takes nothing
     size_t writeCalls = 0;
 };
 
@@ -28,7 +31,22 @@ struct TestJob {
     TestJob();
     TestJob(const TestJob&) = delete;
     TestJob& operator=(const TestJob&) = delete;
+    std::string hex() const;
 };
+
+// Sets the choices of "Keyword=Choice Keyword=Choice ..." in the table.
+void setChoices(OptionTable* table, const std::string& choices);
+
+// A raster stream read from memory; bytes must outlive the job.
+struct RasterBytes {
+    const std::vector<unsigned char>* bytes;
+    size_t at = 0;
+};
+RasterSource rasterBytesSource(RasterBytes* raster);
+
+// runJob on the job with the PPD at ppdPath and the raster bytes.
+StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
+                      const std::vector<unsigned char>& raster);
 
 std::string hexBytes(const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> bytesOf(std::initializer_list<int> values);

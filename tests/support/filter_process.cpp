@@ -3,13 +3,12 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-#include "test_files.h"
 
 #ifndef IMPACT_FILTER_PATH
 #error "IMPACT_FILTER_PATH must name the built filter"
@@ -17,149 +16,170 @@
 
 namespace {
 
-std::string readText(const std::string& path)
+using Clock = std::chrono::steady_clock;
+
+int openOrThrow(const std::string& path, int flags)
 {
-    std::vector<unsigned char> bytes = readBinaryFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path);
+    return fd;
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& ppdPath, int in, int out, int err,
-            const std::string& argv0)
+} // namespace
+
+pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int in, int out, int err)
 {
-    pid_t pid = fork();
+    std::vector<char*> pointers;
+    for (const std::string& a : argv)
+        pointers.push_back(const_cast<char*>(a.c_str()));
+    pointers.push_back(nullptr);
+    const pid_t pid = ::fork();
     if (pid == 0) {
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (ppdPath.empty())
-            unsetenv("PPD");
-        else
-            setenv("PPD", ppdPath.c_str(), 1);
-        signal(SIGTERM, SIG_DFL);
-        signal(SIGPIPE, SIG_DFL);
-        std::vector<char*> argv;
-        std::string name = argv0.empty() ? filterPath() : argv0;
-        argv.push_back(const_cast<char*>(name.c_str()));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        std::string path = filterPath();
-        execv(path.c_str(), argv.data());
-        _exit(127);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        for (const std::string& entry : env) {
+            const size_t eq = entry.find('=');
+            if (eq == std::string::npos)
+                ::unsetenv(entry.c_str());
+            else
+                ::setenv(entry.substr(0, eq).c_str(), entry.c_str() + eq + 1, 1);
+        }
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGPIPE, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
     }
     return pid;
 }
 
-void collect(int status, FilterRun* run)
+ProgramRun waitProgram(pid_t pid, int timeoutMs)
 {
-    if (WIFEXITED(status))
-        run->exitStatus = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        run->signal = WTERMSIG(status);
-}
-
-int waitWithTimeout(pid_t pid, int timeoutMs)
-{
+    ProgramRun run;
     int status = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return status;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return status;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (::waitpid(pid, &status, WNOHANG) != pid) {
+        if (Clock::now() > deadline) {
+            run.timedOut = true;
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    if (WIFEXITED(status))
+        run.exitStatus = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        run.signal = WTERMSIG(status);
+    return run;
 }
 
-} // namespace
+ProgramRun runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                      const std::string& inputPath, int stdoutFd, int timeoutMs)
+{
+    TempDir scratch;
+    const int in = openOrThrow(inputPath.empty() ? "/dev/null" : inputPath, O_RDONLY);
+    const int out = stdoutFd >= 0 ? stdoutFd : openOrThrow(scratch.file("out"), O_WRONLY | O_CREAT | O_TRUNC);
+    const int err = openOrThrow(scratch.file("err"), O_WRONLY | O_CREAT | O_TRUNC);
+    const pid_t pid = spawnProgram(argv, env, in, out, err);
+    ::close(in);
+    ::close(out);
+    ::close(err);
+    ProgramRun run = waitProgram(pid, timeoutMs);
+    if (stdoutFd < 0)
+        run.out = readFile(scratch.file("out"));
+    run.err = readText(scratch.file("err"));
+    return run;
+}
 
 std::string filterPath()
 {
     return IMPACT_FILTER_PATH;
 }
 
-FilterRun runFilter(const std::vector<std::string>& args, const std::string& ppdPath, const std::string& stdinFile,
-                    const std::string& argv0, const std::string& stdoutFile)
+std::vector<std::string> filterArgs(const std::string& options, const std::string& file)
 {
-    std::string dir = testDirectory("run");
-    std::string outPath = dir + "/out";
-    std::string errPath = dir + "/err";
-    int in = open(stdinFile.empty() ? "/dev/null" : stdinFile.c_str(), O_RDONLY | O_CLOEXEC);
-    int out = stdoutFile.empty() ? open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
-                                 : open(stdoutFile.c_str(), O_WRONLY | O_CLOEXEC);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (in < 0 || out < 0 || err < 0)
-        throw std::runtime_error("cannot prepare the filter's files");
-    pid_t pid = spawn(args, ppdPath, in, out, err, argv0);
-    close(in);
-    close(out);
-    close(err);
-    FilterRun run;
-    collect(waitWithTimeout(pid, 60000), &run);
-    if (stdoutFile.empty())
-        run.out = readBinaryFile(outPath);
-    run.err = readText(errPath);
-    return run;
+    std::vector<std::string> args = {"42", "user", "title", "1", options};
+    if (!file.empty())
+        args.push_back(file);
+    return args;
 }
 
-LiveFilter startFilter(const std::string& options, const std::string& ppdPath, const std::string& dir)
+ProgramRun runFilter(const std::vector<std::string>& args, const std::string& ppd, const std::string& inputPath,
+                     int stdoutFd, int timeoutMs)
+{
+    std::vector<std::string> argv = {filterPath()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProgram(argv, {ppd.empty() ? "PPD" : "PPD=" + ppd}, inputPath, stdoutFd, timeoutMs);
+}
+
+ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& raster, const std::string& ppd,
+                       const std::string& options, int timeoutMs)
+{
+    const std::string path = dir.file("job.ras");
+    writeFile(path, raster);
+    return runFilter(filterArgs(options, path), ppd, "", -1, timeoutMs);
+}
+
+LiveFilter startFilter(const std::string& options, const std::string& ppd, const TempDir& dir)
 {
     LiveFilter filter;
-    filter.outPath = dir + "/live-out";
-    filter.errPath = dir + "/live-err";
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+    filter.outPath = dir.file("live-out");
+    filter.errPath = dir.file("live-err");
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
-    int out = open(filter.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    int err = open(filter.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    filter.pid = spawn({"1", "user", "title", "1", options}, ppdPath, pipeFds[0], out, err, "");
-    close(pipeFds[0]);
-    close(out);
-    close(err);
-    filter.input = pipeFds[1];
+    const int out = openOrThrow(filter.outPath, O_WRONLY | O_CREAT | O_TRUNC);
+    const int err = openOrThrow(filter.errPath, O_WRONLY | O_CREAT | O_TRUNC);
+    std::vector<std::string> argv = {filterPath()};
+    for (const std::string& a : filterArgs(options))
+        argv.push_back(a);
+    filter.pid = spawnProgram(argv, {"PPD=" + ppd}, fds[0], out, err);
+    ::close(fds[0]);
+    ::close(out);
+    ::close(err);
+    filter.input = fds[1];
     return filter;
 }
 
 bool feedFilter(LiveFilter* filter, const unsigned char* bytes, size_t count)
 {
-    signal(SIGPIPE, SIG_IGN);
-    size_t done = 0;
-    while (done < count) {
-        ssize_t n = write(filter->input, bytes + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+    std::signal(SIGPIPE, SIG_IGN);
+    while (count > 0) {
+        const ssize_t n = ::write(filter->input, bytes, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
             return false;
-        }
-        done += static_cast<size_t>(n);
+        bytes += n;
+        count -= static_cast<size_t>(n);
     }
     return true;
 }
 
-bool waitForStatus(const LiveFilter& filter, const std::string& text, int milliseconds)
+bool waitForText(const std::string& path, const std::string& text, int milliseconds)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (readText(filter.errPath).find(text) != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (readText(path).find(text) == std::string::npos) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
-    return false;
+    return true;
 }
 
-FilterRun finishFilter(LiveFilter* filter, int timeoutMs)
+ProgramRun finishFilter(LiveFilter* filter, int timeoutMs)
 {
     if (filter->input >= 0) {
-        close(filter->input);
+        ::close(filter->input);
         filter->input = -1;
     }
-    FilterRun run;
-    collect(waitWithTimeout(filter->pid, timeoutMs), &run);
-    run.out = readBinaryFile(filter->outPath);
+    ProgramRun run = waitProgram(filter->pid, timeoutMs);
+    run.out = readFile(filter->outPath);
     run.err = readText(filter->errPath);
     return run;
 }

@@ -1,40 +1,55 @@
 #pragma once
-// Runs the built filter as the spooler does: argv job-id user title copies
-// options [file], PPD in the environment, printer data on standard output.
+// Programs run as the spooler runs them: the filter (job-id user title
+// copies options [file], PPD in the environment, printer data on standard
+// output, status lines on standard error) and the tools beside it.
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
-struct FilterRun {
+#include "test_files.h"
+
+struct ProgramRun {
     int exitStatus = -1; // when it exited
     int signal = 0;      // when a signal ended it
+    bool timedOut = false; // killed when its time was up
     std::vector<unsigned char> out;
     std::string err;
 };
 
-// Path of the built rastertoimpact (set at build time).
+// Starts argv[0] on the given descriptors with extra environment entries
+// ("NAME=value" sets, "NAME" removes), SIGTERM and SIGPIPE at their
+// defaults and no signal blocked. The caller closes its copies.
+pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int in, int out, int err);
+// Waits for the end; kills the program once timeoutMs have passed.
+ProgramRun waitProgram(pid_t pid, int timeoutMs);
+// Runs argv[0] to its end: standard input from inputPath (or /dev/null),
+// standard output collected, or sent to stdoutFd when one is given (which
+// this closes).
+ProgramRun runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+                      const std::string& inputPath = "", int stdoutFd = -1, int timeoutMs = 60000);
+
+// Path of the built rastertoimpact.
 std::string filterPath();
+// The arguments after argv[0] of a job with these options (and file).
+std::vector<std::string> filterArgs(const std::string& options, const std::string& file = "");
+// Runs the filter with these arguments and this PPD (none when empty).
+ProgramRun runFilter(const std::vector<std::string>& args, const std::string& ppd, const std::string& inputPath = "",
+                     int stdoutFd = -1, int timeoutMs = 60000);
+// Runs the filter on a raster job given as bytes (written to a file in dir).
+ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& raster, const std::string& ppd,
+                       const std::string& options = "", int timeoutMs = 60000);
 
-// Runs the filter to the end. args are the arguments after argv[0]; stdin
-// comes from stdinFile when not empty, else from /dev/null.
-// Standard output goes to stdoutFile when one is named (out stays empty).
-FilterRun runFilter(const std::vector<std::string>& args, const std::string& ppdPath,
-                    const std::string& stdinFile = "", const std::string& argv0 = "",
-                    const std::string& stdoutFile = "");
-
-// A filter that reads its raster from a pipe the test feeds by hand.
+// A filter reading its raster from a pipe the test feeds by hand.
 struct LiveFilter {
     pid_t pid = -1;
     int input = -1; // write end of the filter's standard input
     std::string outPath;
     std::string errPath;
 };
-
-LiveFilter startFilter(const std::string& options, const std::string& ppdPath, const std::string& dir);
+LiveFilter startFilter(const std::string& options, const std::string& ppd, const TempDir& dir);
 // Writes bytes to the filter's input; false when the filter went away.
 bool feedFilter(LiveFilter* filter, const unsigned char* bytes, size_t count);
-// Waits until the filter's standard error holds text (true) or the time is up.
-bool waitForStatus(const LiveFilter& filter, const std::string& text, int milliseconds);
-// Closes the input if still open, waits for the end (killing the filter
-// after timeoutMs) and collects what it wrote.
-FilterRun finishFilter(LiveFilter* filter, int timeoutMs = 20000);
+// Waits until the file holds text (true) or the time is up.
+bool waitForText(const std::string& path, const std::string& text, int milliseconds);
+// Closes the input if still open, waits for the end and collects the output.
+ProgramRun finishFilter(LiveFilter* filter, int timeoutMs = 20000);

@@ -1,8 +1,7 @@
 #include "test_files.h"
 
-#include <cstdio>
+#include <cstddef>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,93 +10,102 @@
 
 namespace fs = std::filesystem;
 
-std::string testDirectory(const std::string& tag)
+TempDir::TempDir()
 {
-    fs::path dir = fs::temp_directory_path() / ("impact-test-" + tag + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
+    std::string pattern = (fs::temp_directory_path() / "impact-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a scratch folder");
+    path = pattern;
 }
 
-void writeTextFile(const std::string& path, const std::string& text)
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary);
-    out << text;
+    out << bytes;
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }
 
-std::vector<unsigned char> readBinaryFile(const std::string& path)
+void writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::vector<unsigned char> readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::string readText(const std::string& path)
+{
+    std::vector<unsigned char> bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string ppdOption(const std::string& keyword, const std::string& defaultChoice,
+                      const std::vector<std::string>& choices)
+{
+    std::string text = "*OpenUI *" + keyword + ": PickOne\n*OrderDependency: 20 AnySetup *" + keyword +
+                       "\n*Default" + keyword + ": " + defaultChoice + "\n";
+    for (const std::string& choice : choices)
+        text += "*" + keyword + " " + choice + ": \"\"\n";
+    return text + "*CloseUI: *" + keyword + "\n";
+}
+
+std::string paperOptions()
+{
+    return ppdOption("InputSlot", "Tractor", {"Tractor", "TractorFront", "CutSheet", "RollPaper"}) +
+           ppdOption("KXTearOff", "Off", {"Off", "On"}) + ppdOption("KXSvRP", "Off", {"Off", "On"}) +
+           ppdOption("KXPackMode", "Off", {"Off", "Auto"}) + ppdOption("KXSpeed", "Default", {"Default", "High", "Normal"}) +
+           ppdOption("KXPrintDirection", "Default", {"Default", "UniOn", "UniOff"}) +
+           ppdOption("KXTopMP", "Printer", {"Printer", "Driver"});
+}
+
 std::string ppdText(const PpdText& ppd)
 {
     std::ostringstream out;
-    out << "*PPD-Adobe: \"4.3\"\n"
-        << "*FormatVersion: \"4.3\"\n"
-        << "*FileVersion: \"1.0\"\n"
-        << "*LanguageVersion: English\n"
-        << "*LanguageEncoding: ISOLatin1\n"
-        << "*PCFileName: \"TEST.PPD\"\n"
-        << "*Manufacturer: \"Test\"\n"
-        << "*Product: \"(Test)\"\n"
-        << "*ModelName: \"Test Impact\"\n"
-        << "*ShortNickName: \"Test Impact\"\n"
-        << "*NickName: \"Test Impact\"\n"
-        << "*PSVersion: \"(3010.000) 0\"\n"
-        << "*LanguageLevel: \"3\"\n"
-        << "*ColorDevice: False\n"
-        << "*DefaultColorSpace: Gray\n"
-        << "*FileSystem: False\n"
-        << "*Throughput: \"1\"\n"
-        << "*TTRasterizer: Type42\n"
-        << "*cupsVersion: 2.4\n"
+    out << "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
+        << "*LanguageEncoding: ISOLatin1\n*PCFileName: \"TEST.PPD\"\n*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n"
+        << "*ModelName: \"Test Impact\"\n*ShortNickName: \"Test Impact\"\n*NickName: \"Test Impact\"\n"
+        << "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n*DefaultColorSpace: Gray\n"
+        << "*FileSystem: False\n*Throughput: \"1\"\n*TTRasterizer: Type42\n*cupsVersion: 2.4\n"
         << "*cupsModelNumber: " << ppd.modelNumber << "\n"
         << "*cupsFilter: \"application/vnd.cups-raster 100 rastertoimpact\"\n";
     if (!ppd.pageSizes.empty()) {
-        out << "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
-            << "*DefaultPageSize: " << ppd.defaultPageSize << "\n";
-        for (const auto& entry : ppd.pageSizes) {
+        std::string sizes, regions, areas, dimensions;
+        for (const std::string& entry : ppd.pageSizes) {
             std::istringstream in(entry);
-            std::string name;
-            double w, l, left, bottom, right, top;
+            std::string name, w, l, left, bottom, right, top;
             in >> name >> w >> l >> left >> bottom >> right >> top;
-            out << "*PageSize " << name << ": \"<</PageSize[" << w << " " << l << "]>>setpagedevice\"\n";
+            const std::string code = ": \"<</PageSize[" + w + " " + l + "]>>setpagedevice\"\n";
+            sizes += "*PageSize " + name + code;
+            regions += "*PageRegion " + name + code;
+            areas += "*ImageableArea " + name + ": \"" + left + " " + bottom + " " + right + " " + top + "\"\n";
+            dimensions += "*PaperDimension " + name + ": \"" + w + " " + l + "\"\n";
         }
-        out << "*CloseUI: *PageSize\n";
-        out << "*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n"
-            << "*DefaultPageRegion: " << ppd.defaultPageSize << "\n";
-        for (const auto& entry : ppd.pageSizes) {
-            std::istringstream in(entry);
-            std::string name;
-            double w, l;
-            in >> name >> w >> l;
-            out << "*PageRegion " << name << ": \"<</PageSize[" << w << " " << l << "]>>setpagedevice\"\n";
-        }
-        out << "*CloseUI: *PageRegion\n";
-        out << "*DefaultImageableArea: " << ppd.defaultPageSize << "\n";
-        for (const auto& entry : ppd.pageSizes) {
-            std::istringstream in(entry);
-            std::string name;
-            double w, l, left, bottom, right, top;
-            in >> name >> w >> l >> left >> bottom >> right >> top;
-            out << "*ImageableArea " << name << ": \"" << left << " " << bottom << " " << right << " " << top
-                << "\"\n";
-        }
-        out << "*DefaultPaperDimension: " << ppd.defaultPageSize << "\n";
-        for (const auto& entry : ppd.pageSizes) {
-            std::istringstream in(entry);
-            std::string name;
-            double w, l;
-            in >> name >> w >> l;
-            out << "*PaperDimension " << name << ": \"" << w << " " << l << "\"\n";
-        }
+        const std::string& d = ppd.defaultPageSize;
+        out << "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: "
+            << d << "\n" << sizes << "*CloseUI: *PageSize\n"
+            << "*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: " << d
+            << "\n" << regions << "*CloseUI: *PageRegion\n"
+            << "*DefaultImageableArea: " << d << "\n" << areas << "*DefaultPaperDimension: " << d << "\n" << dimensions;
     }
     out << ppd.extra;
     return out.str();
+}
+
+std::string writePpd(const TempDir& dir, const PpdText& text, const std::string& name)
+{
+    const std::string path = dir.file(name + ".ppd");
+    writeFile(path, ppdText(text));
+    return path;
 }
 
 RasterPage blankPage(uint32_t widthDots, uint32_t heightLines, uint32_t hdpi, uint32_t vdpi, uint32_t rows)
@@ -112,7 +120,6 @@ RasterPage blankPage(uint32_t widthDots, uint32_t heightLines, uint32_t hdpi, ui
     h.NumCopies = 1;
     h.cupsWidth = widthDots;
     h.cupsHeight = heightLines;
-    h.cupsMediaType = 0;
     h.cupsBitsPerColor = 1;
     h.cupsBitsPerPixel = 1;
     h.cupsBytesPerLine = (widthDots + 7) / 8;
@@ -124,36 +131,81 @@ RasterPage blankPage(uint32_t widthDots, uint32_t heightLines, uint32_t hdpi, ui
     return page;
 }
 
+RasterPage page180(uint32_t lines)
+{
+    return blankPage(1440, lines, 180, 180, 24);
+}
+
 void setDot(RasterPage* page, uint32_t x, uint32_t y)
 {
     page->bits[static_cast<size_t>(y) * page->header.cupsBytesPerLine + x / 8] |=
         static_cast<unsigned char>(0x80 >> (x % 8));
 }
 
-void writeRasterFile(const std::string& path, const std::vector<RasterPage>& pages, bool compressed)
+RasterPage withDots(RasterPage page, const std::vector<std::pair<uint32_t, uint32_t>>& dots)
 {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        throw std::runtime_error("cannot create " + path);
-    cups_raster_t* ras = cupsRasterOpen(fd, compressed ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE);
-    for (const auto& page : pages) {
-        cups_page_header2_t header = page.header;
-        cupsRasterWriteHeader2(ras, &header);
-        if (!page.bits.empty())
-            cupsRasterWritePixels(ras, const_cast<unsigned char*>(page.bits.data()),
-                                  static_cast<unsigned>(page.bits.size()));
-    }
-    cupsRasterClose(ras);
-    ::close(fd);
+    for (const auto& [x, y] : dots)
+        setDot(&page, x, y);
+    return page;
 }
+
+namespace {
+
+ssize_t appendBytes(void* context, unsigned char* bytes, size_t count)
+{
+    auto* out = static_cast<std::vector<unsigned char>*>(context);
+    out->insert(out->end(), bytes, bytes + count);
+    return static_cast<ssize_t>(count);
+}
+
+uint32_t swap32(uint32_t v)
+{
+    return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
+}
+
+} // namespace
 
 std::vector<unsigned char> rasterBytes(const std::vector<RasterPage>& pages, bool compressed)
 {
-    char path[] = "/tmp/impact-raster-XXXXXX";
-    int fd = ::mkstemp(path);
-    ::close(fd);
-    writeRasterFile(path, pages, compressed);
-    std::vector<unsigned char> bytes = readBinaryFile(path);
-    ::unlink(path);
-    return bytes;
+    std::vector<unsigned char> out;
+    cups_raster_t* ras = cupsRasterOpenIO(appendBytes, &out, compressed ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE);
+    for (const RasterPage& page : pages) {
+        cups_page_header2_t header = page.header;
+        cupsRasterWriteHeader2(ras, &header);
+        if (!page.bits.empty())
+            cupsRasterWritePixels(ras, const_cast<unsigned char*>(page.bits.data()), static_cast<unsigned>(page.bits.size()));
+    }
+    cupsRasterClose(ras);
+    return out;
+}
+
+std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool otherByteOrder)
+{
+    static_assert(sizeof(cups_page_header2_t) == 1796, "the raster header is 1796 bytes on the wire");
+    // The numbers of the header: between the four media strings at the
+    // start and the string table near the end.
+    constexpr size_t kNumbersStart = 4 * 64;
+    constexpr size_t kNumbersEnd = offsetof(cups_page_header2_t, cupsString);
+    const uint32_t sync = otherByteOrder ? swap32(CUPS_RASTER_SYNC) : CUPS_RASTER_SYNC;
+    std::vector<unsigned char> out(4);
+    std::memcpy(out.data(), &sync, 4);
+    for (const RasterPage& page : pages) {
+        unsigned char header[sizeof(cups_page_header2_t)];
+        std::memcpy(header, &page.header, sizeof header);
+        for (size_t at = kNumbersStart; otherByteOrder && at < kNumbersEnd; at += 4) {
+            uint32_t v;
+            std::memcpy(&v, header + at, 4);
+            v = swap32(v);
+            std::memcpy(header + at, &v, 4);
+        }
+        out.insert(out.end(), header, header + sizeof header);
+        out.insert(out.end(), page.bits.begin(), page.bits.end());
+    }
+    return out;
+}
+
+std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }

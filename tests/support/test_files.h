@@ -1,16 +1,27 @@
 #pragma once
-// Temporary files, small PPDs and raster jobs for tests.
+// Scratch folders, files, printer descriptions and raster jobs for tests.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <cups/raster.h>
 
-// A fresh directory under the system's temporary folder, removed by the
-// next call with the same tag in a later run.
-std::string testDirectory(const std::string& tag);
-void writeTextFile(const std::string& path, const std::string& text);
-std::vector<unsigned char> readBinaryFile(const std::string& path);
+// A fresh folder under the system's temporary folder that removes itself
+// with everything in it.
+struct TempDir {
+    std::string path;
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+void writeFile(const std::string& path, const std::string& bytes);
+void writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> readFile(const std::string& path);
+std::string readText(const std::string& path);
 
 struct PpdText {
     int modelNumber = 1;
@@ -22,6 +33,14 @@ struct PpdText {
 
 // The text of a PPD file the filter can read.
 std::string ppdText(const PpdText& ppd);
+// The PPD lines of a PickOne option: its default and its choices.
+std::string ppdOption(const std::string& keyword, const std::string& defaultChoice,
+                      const std::vector<std::string>& choices);
+// InputSlot (Tractor, TractorFront, CutSheet, RollPaper), KXTearOff, KXSvRP,
+// KXPackMode and KXSpeed, as the printers' descriptions offer them.
+std::string paperOptions();
+// Writes the PPD into dir as <name>.ppd and returns its path.
+std::string writePpd(const TempDir& dir, const PpdText& text = PpdText{}, const std::string& name = "printer");
 
 // One page of a 1-bit black raster: the header and rows of bytesPerLine.
 struct RasterPage {
@@ -32,8 +51,24 @@ struct RasterPage {
 // A black 1-bit page of widthDots x heightLines at the given resolution and
 // band height; the page size is taken from the dots.
 RasterPage blankPage(uint32_t widthDots, uint32_t heightLines, uint32_t hdpi, uint32_t vdpi, uint32_t rows);
+// A 180x180 dpi page with 24-row bands as wide as the default PPD's
+// printable area (Letter, 18/36/594/756: 1440 dots, 1800 lines).
+RasterPage page180(uint32_t lines);
 void setDot(RasterPage* page, uint32_t x, uint32_t y);
+// The page with dots at the given places.
+RasterPage withDots(RasterPage page, const std::vector<std::pair<uint32_t, uint32_t>>& dots);
 
-// Writes the pages as a raster stream (libcups, write mode) to path.
-void writeRasterFile(const std::string& path, const std::vector<RasterPage>& pages, bool compressed = true);
+// The pages as a raster stream written by libcups.
 std::vector<unsigned char> rasterBytes(const std::vector<RasterPage>& pages, bool compressed = true);
+// The sync word, each header exactly as it lies in memory and each page's
+// bits as given, so that headers libcups would refuse to write still reach
+// the reader. With otherByteOrder, as a machine of the other byte order
+// writes it.
+std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool otherByteOrder = false);
+std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b);
+
+// The printer bytes of the default PPD's jobs: the job start, the job end,
+// and a band of 24 rows whose only dot is at column 0 of its top row.
+inline const std::string kJobStart = "1B 40 0D 1B 50 1B 28 55 01 00 0A 1B 28 43 02 00 78 0F";
+inline const std::string kJobEnd = "1B 40 0D";
+inline const std::string kDotBand = "1B 24 00 00 1B 2A 27 01 00 80 00 00 0D";

@@ -1,136 +1,146 @@
+// The printer data channel and the status lines: partial and failing
+// streams, the buffered writer on a descriptor, and the formats put
+// together without printf, which must make exactly what printf makes.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "capture_stream.h"
 #include "output/output_channel.h"
-#include "printer/job_start.h"
-#include "printer/page_end.h"
-#include "settings/option_table.h"
+#include "output/simple_format.h"
+#include "output/status_messages.h"
+#include "test_files.h"
 
-TEST(WriteAll, NullOrEmptyIsRefusedWithoutWriting)
+namespace {
+
+std::string printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string printed(const char* format, ...)
 {
-    CaptureStream capture;
-    captureBegin(&capture);
-    const unsigned char byte = 1;
-    EXPECT_EQ(writeAll(nullptr, 3), 22);
-    EXPECT_EQ(writeAll(&byte, 0), 22);
-    captureEnd(&capture);
-    EXPECT_EQ(capture.writeCalls, 0u);
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return std::string(text, static_cast<size_t>(length));
 }
 
-TEST(WriteAll, PartialStreamGetsAtMostThreeWrites)
+std::string simple(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string simple(const char* format, ...)
+{
+    char text[64];
+    va_list args;
+    va_start(args, format);
+    const int length = formatSimple(text, sizeof text, format, args);
+    va_end(args);
+    return length < 0 ? "(not simple)" : std::string(text, static_cast<size_t>(length));
+}
+
+} // namespace
+
+TEST(WriteAll, GivesAPartialStreamThreeWritesAndRefusesNothingToWrite)
 {
     const unsigned char data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-    CaptureStream capture;
-    capture.acceptPerWrite = 3;
-    captureBegin(&capture);
-    StatusCode status = writeAll(data, 10);
-    captureEnd(&capture);
-    EXPECT_EQ(status, 1); // one byte left after three writes
-    EXPECT_EQ(capture.writeCalls, 3u);
-    EXPECT_EQ(hexBytes(capture.bytes), "00 01 02 03 04 05 06 07 08");
-
-    CaptureStream enough;
-    enough.acceptPerWrite = 4;
-    captureBegin(&enough);
-    status = writeAll(data, 10);
-    captureEnd(&enough);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(enough.writeCalls, 3u);
-    EXPECT_EQ(enough.bytes.size(), 10u);
+    for (size_t accept : {3u, 4u}) {
+        CaptureStream capture;
+        capture.acceptPerWrite = accept;
+        const OutputStream out = captureStream(&capture);
+        EXPECT_EQ(writeAll(&out, data, 10), accept == 3 ? 1 : 0); // 9 of 10, or all
+        EXPECT_EQ(capture.writeCalls, 3u);
+        EXPECT_EQ(capture.bytes.size(), accept == 3 ? 9u : 10u);
+        EXPECT_EQ(writeAll(&out, nullptr, 3), 22);
+        EXPECT_EQ(writeAll(&out, data, 0), 22);
+        EXPECT_EQ(writeAll(nullptr, data, 3), 22);
+        EXPECT_EQ(capture.writeCalls, 3u);
+    }
 }
 
-TEST(WriteFormatted, WritesTheFormattedBytesAndReportsFailure)
+TEST(WriteFormatted, MakesTheBytesPrintfMakesAndReportsFailure)
 {
     CaptureStream capture;
-    captureBegin(&capture);
-    EXPECT_EQ(writeFormatted("%c%s", 27, "(C"), 0);
-    EXPECT_EQ(writeFormatted("%c%c%c%c", 0x0D, 0x1B, 0x19, 'C'), 0);
-    EXPECT_EQ(writeFormatted(nullptr), 22);
-    captureEnd(&capture);
-    EXPECT_EQ(hexBytes(capture.bytes), "1B 28 43 0D 1B 19 43");
-
-    CaptureStream failing;
-    failing.failAfterWrites = 0;
-    captureBegin(&failing);
-    EXPECT_EQ(writeFormatted("%c", 13), 1);
-    captureEnd(&failing);
+    const OutputStream out = captureStream(&capture);
+    std::string expected;
+    for (int v = 0; v < 256; ++v) {
+        EXPECT_EQ(writeFormatted(&out, "%c%s", v, "J"), 0);
+        EXPECT_EQ(writeFormatted(&out, "%c%c%c%c", 0x1B, 'C', 0, v), 0);
+        EXPECT_EQ(writeFormatted(&out, "100%% %c%s%c", v, "(U", v), 0);
+        EXPECT_EQ(writeFormatted(&out, "%c %d %02X", v, v, v), 0); // not one of the simple formats
+        expected += printed("%c%s", v, "J") + printed("%c%c%c%c", 0x1B, 'C', 0, v) +
+                    printed("100%% %c%s%c", v, "(U", v) + printed("%c %d %02X", v, v, v);
+    }
+    EXPECT_EQ(std::string(capture.bytes.begin(), capture.bytes.end()), expected);
+    // Texts of 255 characters fit; longer ones fail; an empty one sends nothing.
+    capture.bytes.clear();
+    const std::string fits(255, 'x');
+    EXPECT_EQ(writeFormatted(&out, "%s", fits.c_str()), 0);
+    EXPECT_EQ(writeFormatted(&out, "%s", (fits + "x").c_str()), 1);
+    EXPECT_EQ(writeFormatted(&out, "%c%s", 27, fits.c_str()), 1);
+    EXPECT_EQ(writeFormatted(&out, "%s", ""), 0);
+    EXPECT_EQ(capture.bytes.size(), 255u);
+    EXPECT_EQ(writeFormatted(&out, nullptr), 22);
+    capture.failAfterWrites = 0;
+    EXPECT_EQ(writeFormatted(&out, "%c", 13), 1);
 }
 
-TEST(CommandSequenceFailures, FirstWriteFailsTheRestIsStillSentAndReportedOnce)
+TEST(FormatSimple, NumbersAsPrintfWritesThemAndOtherFormatsAreLeftToIt)
 {
-    clearOptions();
-    setOptionChoice("KXTopMP", "Driver");
-    CaptureStream capture;
-    capture.failAfterWrites = 0; // everything fails
-    captureBegin(&capture);
-    PageMetrics metrics = {3600, 0, 3600};
-    testing::internal::CaptureStderr();
-    StatusCode status = sendJobStart(&metrics, 3600, 360, -1, 0);
-    std::string err = testing::internal::GetCapturedStderr();
-    captureEnd(&capture);
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(err, "ERROR: Print data output error.\n");
-    // Every command is still tried: the four formatted command letters once
-    // each, the CR and the three argument blocks three times each.
-    EXPECT_EQ(capture.writeCalls, 4u * 1 + 4u * 3 + 1u);
-
-    // Only the first write fails: the sequence still goes out whole after it.
-    CaptureStream firstFails;
-    firstFails.failAfterWrites = SIZE_MAX;
-    firstFails.acceptPerWrite = SIZE_MAX;
-    captureBegin(&firstFails);
-    // A stream whose first call takes nothing: writeFormatted fails at once.
-    firstFails.writeCalls = 0;
-    struct Once {
-        static size_t write(void* ctx, const unsigned char* b, size_t n)
-        {
-            auto* c = static_cast<CaptureStream*>(ctx);
-            if (c->writeCalls++ == 0)
-                return 0;
-            c->bytes.insert(c->bytes.end(), b, b + n);
-            return n;
-        }
-    };
-    OutputStream once{Once::write, nullptr, &firstFails};
-    setOutputStream(&once);
-    testing::internal::CaptureStderr();
-    status = sendJobStart(&metrics, 3600, 360, -1, 0);
-    err = testing::internal::GetCapturedStderr();
-    captureEnd(&firstFails);
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(err, "ERROR: Print data output error.\n");
-    EXPECT_EQ(hexBytes(firstFails.bytes),
-              "0D 1B 50 1B 28 55 01 00 0A 1B 28 43 02 00 68 01 1B 28 63 04 00 00 00 68 01");
-    clearOptions();
+    for (int value : {0, 1, -1, 7, 9, 10, 99, 100, 101, 12345, -987, 1000000, INT_MAX, INT_MIN, INT_MIN + 1}) {
+        EXPECT_EQ(simple(kPageLine, value, 1), printed(kPageLine, value, 1)) << value;
+        EXPECT_EQ(simple(kProgressLine, 3, value), printed(kProgressLine, 3, value)) << value;
+        const int other = value == INT_MIN ? INT_MAX : -value;
+        EXPECT_EQ(simple("%d%d", value, other), printed("%d%d", value, other)) << value;
+    }
+    EXPECT_EQ(simple("%5d", 3), "(not simple)");
+    EXPECT_EQ(simple("%ld", 3L), "(not simple)");
 }
 
-TEST(FdWriter, BuffersUntilFlushAndFailsOnAFullDevice)
+TEST(FdWriter, BuffersUntilFlushAndStaysFailedOnAFullDevice)
 {
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    static FdWriter writer;
-    initFdWriter(&writer, pipeFds[1]);
-    OutputStream stream = fdWriterStream(&writer);
-    const OutputStream* previous = setOutputStream(&stream);
-    EXPECT_EQ(writeAll("abc", 3), 0);
-    EXPECT_EQ(flushOutput(), 0);
-    setOutputStream(previous);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    static FdWriter writer; // a quarter megabyte: not on the stack
+    initFdWriter(&writer, fds[1]);
+    const OutputStream out = fdWriterStream(&writer);
+    EXPECT_EQ(writeAll(&out, "abc", 3), 0);
+    EXPECT_EQ(flushOutput(&out), 0);
     char got[4] = {};
-    ASSERT_EQ(read(pipeFds[0], got, 3), 3);
+    ASSERT_EQ(read(fds[0], got, 3), 3);
     EXPECT_STREQ(got, "abc");
-    close(pipeFds[0]);
-    close(pipeFds[1]);
+    close(fds[0]);
+    close(fds[1]);
 
-    int full = open("/dev/full", O_WRONLY);
+    const int full = open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
     initFdWriter(&writer, full);
-    previous = setOutputStream(&stream);
-    EXPECT_EQ(writeAll("abc", 3), 0); // buffered
-    EXPECT_EQ(flushOutput(), 1);
-    EXPECT_EQ(writeAll("d", 1), 1); // a failed device takes nothing more
-    setOutputStream(previous);
+    EXPECT_EQ(writeAll(&out, "abc", 3), 0); // buffered
+    EXPECT_EQ(flushOutput(&out), 1);
+    EXPECT_EQ(writeAll(&out, "d", 1), 1); // a failed device takes nothing more
+    EXPECT_EQ(flushOutput(&out), 1);
     close(full);
+}
+
+TEST(StatusLine, WholeLinesToTheSinkOrADescriptor)
+{
+    TempDir dir;
+    const int fd = open(dir.file("status").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    std::string kept;
+    for (const StatusSink& sink : {fdStatusSink(fd), captureSink(&kept)}) {
+        statusLine(&sink, kPageLine, 12, 1);
+        statusLine(&sink, kProgressLine, 12, 99);
+        statusLine(&sink, kUsageLine, "rastertoimpact");
+        statusLine(&sink, "%s %5d\n", "padded", 42); // not a simple format
+        errno = ENOSPC;
+        statusError(&sink, kAllocationPrefix);
+    }
+    close(fd);
+    const std::string want = "PAGE: 12 1\nINFO: Printing page 12, 99% complete...\n"
+                             "Usage: rastertoimpact job-id user title copies options [file]\n"
+                             "padded    42\nERROR: No space left on device\n";
+    EXPECT_EQ(readText(dir.file("status")), want);
+    EXPECT_EQ(kept, want);
 }

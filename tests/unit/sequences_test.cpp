@@ -1,141 +1,120 @@
+// The command sequences that open a job, end a page and end a job, byte
+// for byte, for the option choices that select them.
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"
 #include "printer/job_start.h"
 #include "printer/page_end.h"
 #include "printer/page_setup.h"
-#include "settings/option_table.h"
 
 namespace {
 
-struct Sent {
-    StatusCode status;
-    std::string bytes;
-    std::string err;
-};
-
-template <typename F> Sent send(F f)
-{
-    CaptureStream capture;
-    captureBegin(&capture);
-    testing::internal::CaptureStderr();
-    StatusCode status = f();
-    std::string err = testing::internal::GetCapturedStderr();
-    captureEnd(&capture);
-    return {status, hexBytes(capture.bytes), err};
-}
-
+const std::string kPacketExit = "00 00 00 1B 01 40 5A 52 50 20 31 32 38 34 2E 34 0A 40 5A 52 50 20 20 20 20 20 0A";
 const std::string kReset = "1B 40 0D 1B 50";
 const std::string kUnit = "1B 28 55 01 00 0A";
 
-class CommandSequences : public testing::Test {
-protected:
-    void SetUp() override { clearOptions(); }
-    void TearDown() override { clearOptions(); }
-    PageMetrics oneInch = {3600, 0, 3600};
-};
-
 } // namespace
 
-TEST_F(CommandSequences, JobStartPlain)
+TEST(CommandSequences, JobStart)
 {
-    // A page 72 points long on the 24-pin class: 3600 base units, 360 page units.
-    Sent s = send([&] { return sendJobStart(&oneInch, 3600, 360, -1, 1); });
-    EXPECT_EQ(s.status, 0);
-    EXPECT_EQ(s.bytes, kReset + " " + kUnit + " 1B 28 43 02 00 68 01");
-    EXPECT_EQ(s.err, "");
-}
-
-TEST_F(CommandSequences, JobStartOptionVariants)
-{
-    setOptionChoice("KXPackMode", "Auto");
-    setOptionChoice("KXPrintDirection", "UniOnAlways");
-    setOptionChoice("KXTopMP", "Driver");
-    PageMetrics metrics = {3600 * 11, 3600 * 0.25f, 3600 * 10.5f};
-    Sent s = send([&] { return sendJobStart(&metrics, 3600, 360, 1, 1); });
-    EXPECT_EQ(s.status, 0);
-    const std::string packetExit = "00 00 00 1B 01 40 5A 52 50 20 31 32 38 34 2E 34 0A "
-                                   "40 5A 52 50 20 20 20 20 20 0A";
-    EXPECT_EQ(s.bytes, packetExit + " " + kReset + " 1C 78 01 1B 55 01 " + kUnit +
-                           " 1B 28 43 02 00 78 0F 1B 28 63 04 00 5A 00 C4 0E");
-
-    // Other choices: no packet exit, direction 0, no page format, speed 0.
-    setOptionChoice("KXPackMode", "Off");
-    setOptionChoice("KXPrintDirection", "BiDirectional");
-    setOptionChoice("KXTopMP", "Printer");
-    s = send([&] { return sendJobStart(&metrics, 3600, 360, 0, 255); });
-    EXPECT_EQ(s.bytes, kReset + " 1C 78 00 1B 55 00 " + kUnit + " 1B 28 43 02 00 78 0F");
-
-    // "Default" direction and a disabled speed command send neither.
-    setOptionChoice("KXPrintDirection", "Default");
-    s = send([&] { return sendJobStart(&metrics, 3600, 360, 1, 0); });
-    EXPECT_EQ(s.bytes, kReset + " " + kUnit + " 1B 28 43 02 00 78 0F");
-}
-
-TEST_F(CommandSequences, JobStartNineDotClassUnits)
-{
-    // Letter on the 9-pin class: 792 pt * 60 = 47520 base units = 4752 at 1/432.
-    PageMetrics metrics = {792 * 60.0f, 36 * 60.0f, 756 * 60.0f};
-    setOptionChoice("KXTopMP", "Driver");
-    Sent s = send([&] { return sendJobStart(&metrics, 4320, 432, -1, 0); });
-    EXPECT_EQ(s.bytes, kReset + " " + kUnit + " 1B 28 43 02 00 90 12 1B 28 63 04 00 D8 00 B8 11");
-}
-
-TEST_F(CommandSequences, JobStartRefusesBadArguments)
-{
-    EXPECT_EQ(send([&] { return sendJobStart(nullptr, 3600, 360, -1, 0); }).status, 22);
-    EXPECT_EQ(send([&] { return sendJobStart(&oneInch, 0, 360, -1, 0); }).status, 22);
-    EXPECT_EQ(send([&] { return sendJobStart(&oneInch, 3600, 0, -1, 0); }).bytes, "");
-}
-
-TEST_F(CommandSequences, PageEnd)
-{
-    Sent s = send([] { return sendPageEnd(); });
-    EXPECT_EQ(s.bytes, "0C");
-    setOptionChoice("InputSlot", "RollPaper");
-    EXPECT_EQ(send([] { return sendPageEnd(); }).bytes, "0C"); // saving is off
-    setOptionChoice("KXSvRP", "On");
-    EXPECT_EQ(send([] { return sendPageEnd(); }).bytes, "1B 4A 18 1B 28 43 02 00 F0 1E");
-    setOptionChoice("InputSlot", "RollPaperWide"); // equality, not prefix
-    EXPECT_EQ(send([] { return sendPageEnd(); }).bytes, "0C");
-}
-
-TEST_F(CommandSequences, JobEnd)
-{
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "1B 40 0D");
-    setOptionChoice("InputSlot", "Tractor");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "1B 40 0D"); // tear-off not set
-    setOptionChoice("KXTearOff", "On");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "0D 1B 19 43");
-    setOptionChoice("InputSlot", "TractorFront");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "0D 1B 19 43");
-    setOptionChoice("InputSlot", "RollPaper");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "0D 1B 19 43");
-    setOptionChoice("KXSvRP", "On");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "0D 1B 19 44");
-    setOptionChoice("InputSlot", "RollPaperWide"); // prefix here
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "0D 1B 19 44");
-    setOptionChoice("InputSlot", "CutSheet");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "1B 40 0D");
-    setOptionChoice("InputSlot", "");
-    EXPECT_EQ(send([] { return sendJobEnd(); }).bytes, "1B 40 0D");
-}
-
-TEST_F(CommandSequences, WriteFailuresReportOnce)
-{
-    auto failing = [](auto f) {
-        CaptureStream capture;
-        capture.failAfterWrites = 0;
-        captureBegin(&capture);
-        testing::internal::CaptureStderr();
-        StatusCode status = f();
-        std::string err = testing::internal::GetCapturedStderr();
-        captureEnd(&capture);
-        EXPECT_EQ(status, 1);
-        EXPECT_EQ(err, "ERROR: Print data output error.\n");
+    const PageMetrics oneInch = {3600, 0, 3600};
+    const PageMetrics letter = {3600 * 11, 3600 * 0.25f, 3600 * 10.5f};
+    const PageMetrics nine = {792 * 60.0f, 36 * 60.0f, 756 * 60.0f}; // Letter in 9-pin base units
+    const struct {
+        const char* choices;
+        PageMetrics metrics;
+        uint16_t baseDpi, pageDpi;
+        int32_t speed;
+        uint8_t speedEnabled;
+        std::string bytes;
+    } cases[] = {
+        {"", oneInch, 3600, 360, -1, 1, kReset + " " + kUnit + " 1B 28 43 02 00 68 01"},
+        {"KXPackMode=Auto KXPrintDirection=UniOnAlways KXTopMP=Driver", letter, 3600, 360, 1, 1,
+         kPacketExit + " " + kReset + " 1C 78 01 1B 55 01 " + kUnit + " 1B 28 43 02 00 78 0F 1B 28 63 04 00 5A 00 C4 0E"},
+        {"KXPackMode=Off KXPrintDirection=BiDirectional KXTopMP=Printer", letter, 3600, 360, 0, 255,
+         kReset + " 1C 78 00 1B 55 00 " + kUnit + " 1B 28 43 02 00 78 0F"},
+        {"KXPrintDirection=Default", letter, 3600, 360, 1, 0, kReset + " " + kUnit + " 1B 28 43 02 00 78 0F"},
+        {"KXTopMP=Driver", nine, 4320, 432, -1, 0,
+         kReset + " " + kUnit + " 1B 28 43 02 00 90 12 1B 28 63 04 00 D8 00 B8 11"},
     };
-    failing([] { return sendPageEnd(); });
-    failing([] { return sendJobEnd(); });
-    failing([] { return sendCarriageReturn(); });
-    EXPECT_EQ(send([] { return sendCarriageReturn(); }).bytes, "0D");
+    for (const auto& c : cases) {
+        TestJob job;
+        setChoices(&job.state.options, c.choices);
+        EXPECT_EQ(sendJobStart(&job.state, &c.metrics, c.baseDpi, c.pageDpi, c.speed, c.speedEnabled), 0);
+        EXPECT_EQ(job.hex(), c.bytes) << c.choices;
+        EXPECT_EQ(job.status, "");
+    }
+    TestJob job;
+    EXPECT_EQ(sendJobStart(&job.state, nullptr, 3600, 360, -1, 0), 22);
+    EXPECT_EQ(sendJobStart(&job.state, &oneInch, 0, 360, -1, 0), 22);
+    EXPECT_EQ(sendJobStart(&job.state, &oneInch, 3600, 0, -1, 0), 22);
+    EXPECT_EQ(job.hex(), "");
+}
+
+TEST(CommandSequences, PageEndAndJobEnd)
+{
+    const struct {
+        const char* choices;
+        const char* pageEnd;
+        const char* jobEnd;
+    } cases[] = {
+        {"", "0C", "1B 40 0D"},
+        {"InputSlot=RollPaper", "0C", "1B 40 0D"},
+        {"InputSlot=RollPaper KXSvRP=On", "1B 4A 18 1B 28 43 02 00 F0 1E", "1B 40 0D"},
+        {"InputSlot=RollPaperWide KXSvRP=On", "0C", "1B 40 0D"}, // the page end wants the exact choice
+        {"InputSlot=Tractor", "0C", "1B 40 0D"},
+        {"InputSlot=Tractor KXTearOff=On", "0C", "0D 1B 19 43"},
+        {"InputSlot=TractorFront KXTearOff=On", "0C", "0D 1B 19 43"},
+        {"InputSlot=RollPaper KXTearOff=On", "0C", "0D 1B 19 43"},
+        {"InputSlot=RollPaper KXTearOff=On KXSvRP=On", "1B 4A 18 1B 28 43 02 00 F0 1E", "0D 1B 19 44"},
+        {"InputSlot=RollPaperWide KXTearOff=On KXSvRP=On", "0C", "0D 1B 19 44"}, // the job end a prefix
+        {"InputSlot=CutSheet KXTearOff=On", "0C", "1B 40 0D"},
+        {"KXTearOff=On", "0C", "1B 40 0D"},
+        {"InputSlot=Tractor KXTearOff=on", "0C", "1B 40 0D"},
+    };
+    for (const auto& c : cases) {
+        TestJob job;
+        setChoices(&job.state.options, c.choices);
+        EXPECT_EQ(sendPageEnd(&job.state), 0);
+        EXPECT_EQ(job.hex(), c.pageEnd) << c.choices;
+        job.out.bytes.clear();
+        EXPECT_EQ(sendJobEnd(&job.state), 0);
+        EXPECT_EQ(job.hex(), c.jobEnd) << c.choices;
+    }
+}
+
+TEST(CommandSequences, AFailingStreamGetsEveryCommandAndOneLine)
+{
+    const PageMetrics metrics = {3600, 0, 3600};
+    const struct {
+        const char* what;
+        StatusCode (*send)(JobState*, const PageMetrics*);
+        StatusCode status;
+    } cases[] = {
+        {"job start", [](JobState* s, const PageMetrics* m) { return sendJobStart(s, m, 3600, 360, -1, 0); }, 1},
+        {"page end", [](JobState* s, const PageMetrics*) { return sendPageEnd(s); }, 1},
+        {"job end", [](JobState* s, const PageMetrics*) { return sendJobEnd(s); }, 1},
+        {"carriage return", [](JobState* s, const PageMetrics*) { return sendCarriageReturn(s); }, 1},
+        {"teardown", [](JobState* s, const PageMetrics*) { return teardownJob(s); }, 5},
+    };
+    for (const auto& c : cases) {
+        TestJob job;
+        job.out.failAfterWrites = 0;
+        EXPECT_EQ(c.send(&job.state, &metrics), c.status) << c.what;
+        EXPECT_EQ(job.status, "ERROR: Print data output error.\n") << c.what;
+    }
+    // The job start tries every command: four formatted command letters
+    // once each, the carriage return and three argument blocks three times.
+    TestJob all;
+    setChoices(&all.state.options, "KXTopMP=Driver");
+    all.out.failAfterWrites = 0;
+    EXPECT_EQ(sendJobStart(&all.state, &metrics, 3600, 360, -1, 0), 1);
+    EXPECT_EQ(all.out.writeCalls, 4u * 1 + 4u * 3 + 1u);
+    // Only the first write fails: everything after it still goes out.
+    TestJob first;
+    setChoices(&first.state.options, "KXTopMP=Driver");
+    first.out.failWrite = 1;
+    EXPECT_EQ(sendJobStart(&first.state, &metrics, 3600, 360, -1, 0), 1);
+    EXPECT_EQ(first.status, "ERROR: Print data output error.\n");
+    EXPECT_EQ(first.hex(), "0D 1B 50 " + kUnit + " 1B 28 43 02 00 68 01 1B 28 63 04 00 00 00 68 01");
 }

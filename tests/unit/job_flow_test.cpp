@@ -1,0 +1,159 @@
+// A job driven page by page with pushed lines, as the printer application
+// drives it, against the same job read from a raster stream; and a job
+// cancelled at every point where the engine asks its host.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cancel_check.h"
+#include "capture_stream.h"
+#include "printer/job_cancel.h"
+#include "printer/page_flow.h"
+#include "test_files.h"
+
+namespace {
+
+std::vector<RasterPage> twoPages()
+{
+    RasterPage first = withDots(page180(300), {{0, 0}, {0, 30}, {7, 31}, {1439, 140}, {5, 290}});
+    RasterPage second = withDots(page180(100), {{100, 10}, {101, 99}});
+    second.header.NumCopies = 2;
+    return {first, second};
+}
+
+// The default PPD's job as a host without a PPD sets it up.
+void configureLetter(JobState* state)
+{
+    JobConfig config = {1, {}, 0, 0};
+    std::strcpy(config.pageSize.name, "Letter");
+    config.pageSize.width = 612;
+    config.pageSize.length = 792;
+    config.pageSize.left = 18;
+    config.pageSize.bottom = 36;
+    config.pageSize.right = 594;
+    config.pageSize.top = 756;
+    ASSERT_EQ(configureJob(state, &config), 0);
+}
+
+void pushPages(JobState* state, const std::vector<RasterPage>& pages)
+{
+    for (const RasterPage& page : pages) {
+        ASSERT_EQ(startPage(state, &page.header), 0);
+        for (uint32_t y = 0; y < page.header.cupsHeight + 3; ++y) // lines past the height are ignored
+            ASSERT_EQ(pushLine(state, page.bits.data() + size_t{y % page.header.cupsHeight} * 180), 0);
+        ASSERT_EQ(finishPage(state), 0);
+    }
+}
+
+// Cancels the job at the host's n-th question, with bit-image bytes owed.
+struct CancelAt {
+    int question;
+    uint32_t owed = 0;
+    int asked = 0;
+};
+
+int cancelAt(void* context, uint32_t* pendingBytes)
+{
+    auto* c = static_cast<CancelAt*>(context);
+    *pendingBytes = c->owed;
+    return ++c->asked >= c->question;
+}
+
+} // namespace
+
+TEST(JobFlow, PushedLinesPrintWhatTheRasterReaderPrints)
+{
+    TempDir dir;
+    TestJob read;
+    ASSERT_EQ(runTestJob(&read, "", writePpd(dir), rasterBytes(twoPages())), 0) << read.status;
+    TestJob pushed;
+    configureLetter(&pushed.state);
+    pushPages(&pushed.state, twoPages());
+    EXPECT_EQ(finishJob(&pushed.state), 0);
+    EXPECT_EQ(pushed.hex(), read.hex());
+    EXPECT_EQ(pushed.status, read.status);
+    EXPECT_NE(read.status.find("PAGE: 2 2\n"), std::string::npos);
+    // A job that is over sends nothing more.
+    EXPECT_EQ(startPage(&pushed.state, &twoPages()[0].header), 0);
+    EXPECT_EQ(pushed.hex(), read.hex());
+}
+
+TEST(JobFlow, AFailedPageEndsTheJobOnPaperAndNothingFollows)
+{
+    TestJob job;
+    configureLetter(&job.state);
+    RasterPage grey = page180(24);
+    grey.header.cupsColorSpace = CUPS_CSPACE_W;
+    EXPECT_EQ(startPage(&job.state, &grey.header), -1);
+    EXPECT_EQ(job.hex(), "0C " + kJobEnd);
+    EXPECT_EQ(job.status, "PAGE: 1 1\nERROR: CUPS data format error.\nINFO: Ready to print.\n");
+    EXPECT_EQ(pushLine(&job.state, grey.bits.data()), -1);
+    EXPECT_EQ(finishPage(&job.state), -1);
+    EXPECT_EQ(finishJob(&job.state), -1);
+    EXPECT_EQ(job.hex(), "0C " + kJobEnd);
+}
+
+TEST(JobCancel, AtEveryQuestionTheJobEndsCleanlyOnPaper)
+{
+    TempDir dir;
+    const std::string ppd = writePpd(dir);
+    const std::vector<unsigned char> raster = rasterBytes(twoPages());
+    CancelExpectation expect;
+    printerClassForPins(24, &expect.printer);
+    expect.pageEnd = bytesOf({0x0C});
+    expect.jobEnd = bytesOf({0x1B, 0x40, 0x0D});
+    CancelAt never{INT32_MAX};
+    TestJob whole;
+    whole.state.host.cancelRequested = cancelAt;
+    whole.state.host.context = &never;
+    ASSERT_EQ(runTestJob(&whole, "", ppd, raster), 0);
+    expect.reference = whole.out.bytes;
+    ASSERT_GT(never.asked, 300);
+    for (int question = 1; question <= never.asked; ++question) {
+        CancelAt at{question};
+        TestJob job;
+        job.state.host.cancelRequested = cancelAt;
+        job.state.host.context = &at;
+        EXPECT_EQ(runTestJob(&job, "", ppd, raster), 0);
+        const CancelVerdict verdict = judgeCancelledJob(expect, job.out.bytes, 0, 0,
+                                                        job.status.find("Ready to print") != std::string::npos);
+        ASSERT_EQ(verdict.outcome, CancelOutcome::Cancelled) << "question " << question << ": " << verdict.why;
+        EXPECT_EQ(at.asked, question) << "asked again after the cancel";
+    }
+    // Bit-image bytes in flight are completed with NULs before the 16.
+    CancelAt owing{5, 6};
+    TestJob job;
+    job.state.host.cancelRequested = cancelAt;
+    job.state.host.context = &owing;
+    EXPECT_EQ(runTestJob(&job, "", ppd, raster), 0);
+    EXPECT_EQ(job.hex().substr(job.hex().size() - 3 * 26 + 1), hexBytes(std::vector<unsigned char>(22, 0)) + " 0C " + kJobEnd);
+}
+
+TEST(JobCancel, CancelJobInAPageAndBetweenPages)
+{
+    const std::vector<RasterPage> pages = twoPages();
+    TestJob inPage;
+    configureLetter(&inPage.state);
+    ASSERT_EQ(startPage(&inPage.state, &pages[0].header), 0);
+    for (uint32_t y = 0; y < 40; ++y)
+        ASSERT_EQ(pushLine(&inPage.state, pages[0].bits.data() + y * 180), 0);
+    const size_t before = inPage.out.bytes.size();
+    cancelJob(&inPage.state);
+    EXPECT_EQ(hexBytes(std::vector<unsigned char>(inPage.out.bytes.begin() + static_cast<long>(before), inPage.out.bytes.end())),
+              hexBytes(std::vector<unsigned char>(16, 0)) + " 0C " + kJobEnd);
+    EXPECT_EQ(pushLine(&inPage.state, pages[0].bits.data()), 0);
+    EXPECT_EQ(finishPage(&inPage.state), 0);
+    EXPECT_EQ(finishJob(&inPage.state), 0);
+    EXPECT_EQ(inPage.out.bytes.size(), before + 16 + 4);
+    EXPECT_EQ(inPage.status.find("Ready to print"), std::string::npos);
+
+    TestJob between;
+    configureLetter(&between.state);
+    pushPages(&between.state, {pages[0]});
+    const std::string printed = between.hex();
+    cancelJob(&between.state);
+    EXPECT_EQ(between.hex(), printed + " " + kJobEnd); // only the job end
+    EXPECT_EQ(startPage(&between.state, &pages[1].header), 0);
+    EXPECT_EQ(finishJob(&between.state), 0);
+    EXPECT_EQ(between.hex(), printed + " " + kJobEnd);
+}

@@ -1,0 +1,297 @@
+// The start of each page (printable area, work buffer, job start, later
+// pages of another geometry) and one band on paper (feed, head position,
+// bit image), byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "capture_stream.h"
+#include "printer/band_output.h"
+#include "printer/page_end.h"
+#include "printer/page_setup.h"
+#include "test_band.h"
+#include "test_files.h"
+
+namespace {
+
+ppd_size_t pageSize(float left, float bottom, float right, float top)
+{
+    ppd_size_t size = {};
+    std::strcpy(size.name, "Test");
+    size.width = 612;
+    size.length = 792;
+    size.left = left;
+    size.bottom = bottom;
+    size.right = right;
+    size.top = top;
+    return size;
+}
+
+cups_page_header2_t header(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t bytesPerLine)
+{
+    cups_page_header2_t h = {};
+    h.HWResolution[0] = hdpi;
+    h.HWResolution[1] = vdpi;
+    h.cupsRowCount = rows;
+    h.cupsBytesPerLine = bytesPerLine;
+    h.cupsWidth = bytesPerLine * 8;
+    h.cupsBitsPerPixel = 1;
+    h.cupsColorSpace = CUPS_CSPACE_K;
+    return h;
+}
+
+// The first page of a 24-pin job on Letter, 18/36/594/756 printable.
+struct PageJob : TestJob {
+    PageJob()
+    {
+        state.units = kUnitsModel1;
+        state.pageSize = pageSize(18, 36, 594, 756);
+        state.pageCount = 1;
+    }
+    ~PageJob() { std::free(state.lineBuffer); }
+};
+
+} // namespace
+
+TEST(PageSetup, FirstPageSetsUpTheAreaAndTheBufferAndSendsTheJobStart)
+{
+    PageJob job;
+    const cups_page_header2_t h = header(120, 72, 8, 130);
+    ASSERT_EQ(setupPage(&job.state, &h), 0);
+    EXPECT_EQ(job.state.printWidthDots, 960u);
+    EXPECT_EQ(job.state.lineBytes, 120u);
+    EXPECT_EQ(job.state.printHeightLines, 720u);
+    EXPECT_EQ(job.state.bandBuffer, job.state.lineBuffer + 130);
+    EXPECT_GE(job.state.bufferCapacity, 8u * 120 + 2 * 130);
+    EXPECT_EQ(job.hex(), kJobStart); // 792 pt * 50 = 3960 = 0x0F78 page units
+    EXPECT_EQ(setupPage(nullptr, &h), 22);
+    EXPECT_EQ(setupPage(&job.state, nullptr), 22);
+}
+
+TEST(PageSetup, PrintableAreaIsCutToTheRasterLine)
+{
+    const struct {
+        ppd_size_t size;
+        cups_page_header2_t h;
+        uint32_t width, lineBytes, height;
+    } cases[] = {
+        {pageSize(18, 36, 594, 756), header(120, 72, 8, 200), 960, 120, 720},
+        {pageSize(18, 36, 594, 756), header(120, 72, 8, 100), 800, 100, 720},
+        {pageSize(83.4f, 36, 153.0f, 756), header(120, 72, 8, 100), 115, 15, 720}, // wider than float arithmetic
+        {pageSize(594, 756, 18, 36), header(180, 180, 24, 100), 0, 0, 0},          // upside down: nothing
+    };
+    for (const auto& c : cases) {
+        PageJob job;
+        job.state.pageSize = c.size;
+        ASSERT_EQ(setupPage(&job.state, &c.h), 0);
+        EXPECT_EQ(job.state.printWidthDots, c.width);
+        EXPECT_EQ(job.state.lineBytes, c.lineBytes);
+        EXPECT_EQ(job.state.printHeightLines, c.height);
+    }
+    const struct {
+        ppd_size_t size;
+        uint16_t baseDpi;
+        float length, top, bottom;
+    } metrics[] = {
+        {pageSize(18, 36, 594, 756), 3600, 39600, 1800, 37800},
+        {pageSize(18, 36, 594, 800), 4320, 47520, 0, 45360},  // top beyond the length
+        {pageSize(18, 500, 594, 400), 3600, 39600, 0, 14600}, // top below the bottom
+        {pageSize(18, 400, 594, 400), 3600, 39600, 19600, 19600},
+    };
+    for (const auto& m : metrics) {
+        const PageMetrics got = computePageMetrics(&m.size, m.baseDpi);
+        EXPECT_FLOAT_EQ(got.length, m.length);
+        EXPECT_FLOAT_EQ(got.top, m.top);
+        EXPECT_FLOAT_EQ(got.bottom, m.bottom);
+    }
+}
+
+TEST(PageSetup, SpeedChoiceDecidesTheSpeedCommandAndTheMode)
+{
+    const struct { const char* choice; uint32_t speed; std::string command; } cases[] = {
+        {"KXSpeed=HighSpeed", 1, "1B 50 1C 78 01 1B 28 55"},
+        {"KXSpeed=Normal", 0, "1B 50 1C 78 00 1B 28 55"},
+        {"KXSpeed=Default", 0, "1B 50 1B 28 55"},
+    };
+    for (const auto& c : cases) {
+        PageJob job;
+        job.state.speedCommandEnabled = 1;
+        job.state.graphicsFlags = 1;
+        setChoices(&job.state.options, c.choice);
+        const cups_page_header2_t h = header(120, 180, 24, 200);
+        ASSERT_EQ(setupPage(&job.state, &h), 0);
+        EXPECT_EQ(job.state.speed, c.speed);
+        EXPECT_NE(job.hex().find(c.command), std::string::npos) << c.choice << ": " << job.hex();
+    }
+}
+
+TEST(PageSetup, ResolutionWithoutAModeIsRefusedSilently)
+{
+    PageJob job;
+    const cups_page_header2_t h = header(240, 180, 24, 200);
+    EXPECT_EQ(setupPage(&job.state, &h), 22);
+    EXPECT_EQ(job.hex(), "");
+    EXPECT_EQ(job.status, "");
+    EXPECT_EQ(job.state.lineBuffer, nullptr);
+}
+
+TEST(PageSetup, LaterPagesSendACarriageReturnAndRenewAnotherGeometry)
+{
+    PageJob job;
+    const cups_page_header2_t first = header(180, 180, 24, 50);
+    ASSERT_EQ(setupPage(&job.state, &first), 0);
+    const unsigned char* buffer = job.state.lineBuffer;
+    job.state.pageCount = 2;
+    job.out.bytes.clear();
+    ASSERT_EQ(setupPage(&job.state, &first), 0);
+    EXPECT_EQ(job.hex(), "0D");
+    EXPECT_EQ(job.state.lineBuffer, buffer);
+
+    // Wider lines, taller bands, another resolution.
+    const cups_page_header2_t second = header(360, 360, 48, 400);
+    ASSERT_EQ(setupPage(&job.state, &second), 0);
+    EXPECT_EQ(job.state.printWidthDots, 2880u);
+    EXPECT_EQ(job.state.lineBytes, 360u);
+    EXPECT_EQ(job.state.printHeightLines, 3600u);
+    EXPECT_GE(job.state.bufferCapacity, 48u * 360 + 2 * 400);
+    EXPECT_EQ(job.state.bandBuffer, job.state.lineBuffer + 400);
+    // Narrower lines than the first page's printable width: nothing stale.
+    const cups_page_header2_t third = header(180, 180, 24, 10);
+    ASSERT_EQ(setupPage(&job.state, &third), 0);
+    EXPECT_EQ(job.state.lineBytes, 10u);
+    EXPECT_EQ(job.state.printWidthDots, 80u);
+    EXPECT_EQ(job.state.bandBuffer, job.state.lineBuffer + 10);
+    EXPECT_EQ(job.hex(), "0D 0D 0D");
+    // A geometry without a mode is refused as on a first page.
+    const cups_page_header2_t bad = header(180, 180, 12, 10);
+    EXPECT_EQ(setupPage(&job.state, &bad), 22);
+    EXPECT_EQ(job.hex(), "0D 0D 0D");
+
+    job.state.columnBuffer = static_cast<unsigned char*>(std::malloc(10));
+    EXPECT_EQ(endPage(&job.state), 0);
+    EXPECT_EQ(job.state.columnBuffer, nullptr);
+    EXPECT_EQ(job.hex(), "0D 0D 0D 0C");
+    EXPECT_EQ(endPage(nullptr), 22);
+}
+
+TEST(RenderBand, DotsColumnsPositionsAndModes)
+{
+    using Dots = std::vector<std::pair<uint32_t, uint32_t>>;
+    const struct {
+        uint32_t width, rows;
+        Dots dots;
+        uint32_t hdpi, vdpi;
+        uint16_t positionDpi, lines;
+        uint32_t speed;
+        uint16_t flags;
+        StatusCode status;
+        std::string bytes;
+    } cases[] = {
+        {200, 24, {{0, 0}}, 180, 180, 360, 24, 0, 0, 0, kDotBand},
+        {200, 24, {{5, 9}}, 180, 180, 360, 24, 0, 0, 0, "1B 24 0A 00 1B 2A 27 01 00 00 40 00 0D"},
+        {16, 48, {{15, 47}}, 360, 360, 360, 48, 0, 0, 0, "1B 24 0F 00 1B 2A 49 01 00 00 00 00 00 00 01 0D"},
+        {64, 8, {{63, 7}, {62, 0}}, 120, 72, 60, 8, 0, 0, 0, "1B 24 1F 00 1B 2A 01 02 00 80 01 0D"},
+        {400, 24, {{100, 0}, {101, 1}, {102, 2}, {103, 3}}, 180, 180, 360, 24, 0, 0, 0, // only printed columns
+         "1B 24 C8 00 1B 2A 27 04 00 80 00 00 40 00 00 20 00 00 10 00 00 0D"},
+        {100, 24, {{1, 0}}, 120, 60, 60, 24, 0, 0, 0, "1B 24 01 00 1B 2A 01 01 00 80 00 00 0D"}, // half up
+        {10, 24, {{12, 0}, {3, 20}}, 180, 180, 360, 5, 0, 0, 0, "0D"}, // padding bits, rows past the lines
+        {10, 24, {{12, 0}, {3, 20}, {9, 4}}, 180, 180, 360, 5, 0, 0, 0, "1B 24 12 00 1B 2A 27 01 00 08 00 00 0D"},
+        {16, 24, {{0, 0}}, 120, 180, 360, 24, 1, 1, 0, "1B 24 00 00 1B 2A 22 01 00 80 00 00 0D"},
+        {16, 24, {{0, 0}}, 120, 180, 360, 24, 1, 0, 0, "1B 24 00 00 1B 2A 21 01 00 80 00 00 0D"},
+        {8192, 24, {{0, 0}}, 180, 180, 360, 24, 0, 0, -1, ""}, // over the command's 8191 columns
+        {0, 24, {}, 180, 180, 360, 24, 0, 0, 0, ""},
+        {16, 24, {{0, 0}}, 200, 180, 360, 24, 0, 0, -1, ""}, // no mode: "Illegal Resolution"
+        {16, 24, {{0, 0}}, 180, 180, 360, 0, 0, 0, 22, ""},
+        {16, 24, {{0, 0}}, 180, 180, 0, 24, 0, 0, 22, ""},
+        {16, 24, {{0, 0}}, 180, 0, 360, 24, 0, 0, 22, ""},
+    };
+    for (const auto& c : cases) {
+        Band band(c.width, c.rows);
+        band.bits.resize(std::max<size_t>(band.bits.size(), 1));
+        for (const auto& [x, y] : c.dots)
+            band.dot(x, y);
+        TestJob job;
+        unsigned char* columnBuffer = reinterpret_cast<unsigned char*>(1); // must be cleared
+        uint32_t pending = 77;
+        const BandJob bandJob = {c.width, c.positionDpi, c.speed, c.flags, &columnBuffer, &pending, c.rows, c.hdpi,
+                                 c.vdpi, &job.state.host.printer, &job.state.host.status};
+        EXPECT_EQ(renderBand(&bandJob, c.lines, band.bits.data()), c.status) << c.bytes;
+        EXPECT_EQ(job.hex(), c.bytes);
+        EXPECT_EQ(job.status, c.hdpi == 200 ? "ERROR: Illegal Resolution.\n" : "");
+        if (!c.bytes.empty() && c.bytes != "0D") {
+            EXPECT_EQ(columnBuffer, nullptr);
+            EXPECT_EQ(pending, 0u);
+        }
+    }
+}
+
+TEST(RenderBand, AFailingStreamStillGetsTheWholeBandAndItsCarriageReturn)
+{
+    Band band(16, 24);
+    band.dot(3, 3);
+    TestJob job;
+    job.out.failAfterWrites = 1; // the ESC $ letters go out, nothing after
+    unsigned char* columnBuffer = nullptr;
+    uint32_t pending = 0;
+    BandJob bandJob = {16, 360, 0, 0, &columnBuffer, &pending, 24, 180, 180, &job.state.host.printer,
+                       &job.state.host.status};
+    EXPECT_EQ(renderBand(&bandJob, 24, band.bits.data()), 5);
+    EXPECT_EQ(job.status, ""); // the page end reports it
+    // ESC $, position (3 tries), ESC *, header (3 tries), data (3 tries), CR.
+    EXPECT_EQ(job.out.writeCalls, 1u + 3 + 1 + 3 + 3 + 1);
+    EXPECT_EQ(pending, 0u);
+    EXPECT_EQ(columnBuffer, nullptr);
+    EXPECT_EQ(renderBand(&bandJob, 24, nullptr), 22);
+    EXPECT_EQ(renderBand(nullptr, 24, band.bits.data()), 22);
+    bandJob.pendingSlot = nullptr;
+    EXPECT_EQ(renderBand(&bandJob, 24, band.bits.data()), 22);
+}
+
+TEST(FeedLines, StepsRoundPerCallAndSplitAt255)
+{
+    const struct { uint32_t vdpi; uint16_t lines, feedDpi; StatusCode status; const char* bytes; } cases[] = {
+        {180, 0, 180, 0, ""},          {360, 1, 180, 0, "1B 4A 01"},
+        {180, 24, 216, 0, "1B 4A 1D"}, {180, 600, 180, 0, "1B 4A FF 1B 4A FF 1B 4A 5A"},
+        {720, 1, 180, 0, ""}, // a quarter step rounds to nothing
+        {180, 10, 200, 22, ""},        {0, 10, 180, 22, ""},
+    };
+    for (const auto& c : cases) {
+        TestJob job;
+        EXPECT_EQ(feedLines(&job.state.host.printer, c.vdpi, c.lines, c.feedDpi), c.status) << c.bytes;
+        EXPECT_EQ(job.hex(), c.bytes);
+    }
+}
+
+TEST(DispatchBand, FeedThenBandAndLongFeedsAreNeverShortened)
+{
+    TestJob job;
+    job.state.units = kUnitsModel1;
+    job.state.printWidthDots = 16;
+    job.state.lineBytes = 2;
+    std::vector<unsigned char> band(2 * 24, 0);
+    band[0] = 0x80;
+    job.state.bandBuffer = band.data();
+    cups_page_header2_t h = header(180, 180, 24, 2);
+    EXPECT_EQ(dispatchBand(&job.state, &h, 30, 24), 0);
+    EXPECT_EQ(job.hex(), "1B 4A 1E " + kDotBand);
+    EXPECT_EQ(dispatchBand(nullptr, &h, 1, 1), 22);
+    EXPECT_EQ(dispatchBand(&job.state, nullptr, 1, 1), 22);
+
+    // 70000 lines at 180 dpi in 1/180 inch; 60000 lines at 60 dpi in 1/216
+    // inch on the 9-pin class: more steps than 16 bits hold.
+    for (const auto& [units, vdpi, lines, steps] :
+         {std::tuple{kUnitsModel1, 180u, 70000u, 70000u}, std::tuple{kUnitsModel0, 60u, 60000u, 216000u}}) {
+        job.out.bytes.clear();
+        job.state.units = units;
+        h.HWResolution[1] = vdpi;
+        EXPECT_EQ(dispatchBand(&job.state, &h, lines, 0), 0);
+        uint64_t sum = 0;
+        ASSERT_EQ(job.out.bytes.size() % 3, 0u);
+        for (size_t i = 0; i < job.out.bytes.size(); i += 3) {
+            ASSERT_EQ(job.out.bytes[i + 1], 0x4A);
+            sum += job.out.bytes[i + 2];
+        }
+        EXPECT_EQ(sum, steps);
+    }
+}
