@@ -10,11 +10,7 @@
 
 namespace {
 
-struct Outcome {
-    int exit = -2; // -2: no such outcome
-    std::string err;
-    std::string out;
-};
+using Outcome = JobOutcome;
 
 struct Case {
     std::string name;
@@ -78,11 +74,6 @@ void deepen(RasterPage* page, uint32_t bitsPerColor, uint32_t bitsPerPixel)
     page->bits.assign(page->header.cupsBytesPerLine * 24, 0);
 }
 
-bool matches(const ProgramRun& r, const Outcome& o)
-{
-    return r.exitStatus == o.exit && r.err == o.err && hexBytes(r.out) == o.out;
-}
-
 class FilterJobs : public testing::Test {
 protected:
     TempDir dir;
@@ -91,9 +82,7 @@ protected:
     {
         for (const Case& c : cases) {
             const ProgramRun r = runFilterOn(dir, c.raster, c.ppd.empty() ? ppd : c.ppd, c.options);
-            EXPECT_TRUE(matches(r, c.want) || matches(r, c.alt))
-                << c.name << ": exit " << r.exitStatus << " (want " << c.want.exit << ")\nerr:\n" << r.err
-                << "want:\n" << c.want.err << "out:  " << hexBytes(r.out) << "\nwant: " << c.want.out;
+            EXPECT_TRUE(sameOutcome(r, c.want) || sameOutcome(r, c.alt)) << c.name << ": " << compareOutcome(r, c.want);
         }
     }
 };

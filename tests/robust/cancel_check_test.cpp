@@ -1,94 +1,61 @@
 // The judge of cancelled jobs must refuse what a cancelled job must not
-// look like, or the stress test proves nothing.
+// look like, or the cancellation tests prove nothing.
 #include <gtest/gtest.h>
 
 #include <csignal>
 
 #include "cancel_check.h"
+#include "capture_stream.h"
 
-namespace {
-
-std::vector<uint8_t> bytes(std::initializer_list<int> values)
+TEST(CancelledJobCheck, AcceptsTheFourOutcomesAndNothingElse)
 {
-    std::vector<uint8_t> out;
-    for (int v : values)
-        out.push_back(static_cast<uint8_t>(v));
-    return out;
-}
-
-std::vector<uint8_t> join(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-std::vector<uint8_t> nuls(size_t n)
-{
-    return std::vector<uint8_t>(n, 0);
-}
-
-struct Fixture {
+    using V = std::vector<uint8_t>;
+    auto join = [](std::initializer_list<V> parts) {
+        V out;
+        for (const V& p : parts)
+            out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    auto nuls = [](size_t n) { return V(n, 0); };
+    const V start = bytesOf({0x1B, 0x40, 0x0D, 0x1B, 0x50});
+    const V band = bytesOf({0x1B, 0x2A, 39, 2, 0, 0x80, 0, 0, 0x40, 0, 0, 0x0D}); // two columns of 3 bytes
+    const V pageEnd = bytesOf({0x0C}), jobEnd = bytesOf({0x1B, 0x40, 0x0D});
     CancelExpectation expect;
-    std::vector<uint8_t> start = bytes({0x1B, 0x40, 0x0D, 0x1B, 0x50});
-    // Two columns of 3 bytes in mode 39, then the carriage return.
-    std::vector<uint8_t> band = bytes({0x1B, 0x2A, 39, 2, 0, 0x80, 0, 0, 0x40, 0, 0, 0x0D});
-    Fixture()
-    {
-        printerClassForPins(24, &expect.printer);
-        expect.pageEnd = bytes({0x0C});
-        expect.jobEnd = bytes({0x1B, 0x40, 0x0D});
-        expect.reference = join(join(join(join(start, band), band), expect.pageEnd), expect.jobEnd);
-    }
-    std::vector<uint8_t> tail() const { return join(expect.pageEnd, expect.jobEnd); }
-    CancelOutcome judge(const std::vector<uint8_t>& out, int exit = 0, int signal = 0, bool ready = false) const
-    {
-        return judgeCancelledJob(expect, out, exit, signal, ready).outcome;
-    }
-};
-
-} // namespace
-
-TEST(CancelledJobCheck, AcceptsTheFourOutcomes)
-{
-    Fixture f;
-    EXPECT_EQ(f.judge({}, -1, SIGTERM), CancelOutcome::Killed);
-    EXPECT_EQ(f.judge(f.expect.reference, 0, 0, true), CancelOutcome::Ignored);
-    // After the job start, after the first band, or after the page end.
-    EXPECT_EQ(f.judge(join(join(f.start, nuls(16)), f.tail())), CancelOutcome::Cancelled);
-    const std::vector<uint8_t> oneBand = join(f.start, f.band);
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(16)), f.tail())), CancelOutcome::Cancelled);
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(16 + 6)), f.tail())), CancelOutcome::CancelledOwing);
-    const std::vector<uint8_t> pageEnded = join(join(oneBand, f.band), f.expect.pageEnd);
-    EXPECT_EQ(f.judge(join(join(pageEnded, nuls(16)), f.tail())), CancelOutcome::Cancelled);
-}
-
-TEST(CancelledJobCheck, RefusesWhatACancelledJobMustNotLookLike)
-{
-    Fixture f;
-    const std::vector<uint8_t> oneBand = join(f.start, f.band);
-    // Killed after data was sent, or by another signal.
-    EXPECT_EQ(f.judge(f.start, -1, SIGTERM), CancelOutcome::Invalid);
-    EXPECT_EQ(f.judge({}, -1, SIGKILL), CancelOutcome::Invalid);
-    // A failure status; the whole job without its final line.
-    EXPECT_EQ(f.judge(f.expect.reference, 5, 0, true), CancelOutcome::Invalid);
-    EXPECT_EQ(f.judge(f.expect.reference, 0, 0, false), CancelOutcome::Invalid);
-    // Too few NULs, a count that matches no image, or none at all.
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(15)), f.tail())), CancelOutcome::Invalid);
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(20)), f.tail())), CancelOutcome::Invalid);
-    EXPECT_EQ(f.judge(join(oneBand, f.tail())), CancelOutcome::Invalid);
-    // Owed image bytes where no image was sent.
-    EXPECT_EQ(f.judge(join(join(f.start, nuls(16 + 6)), f.tail())), CancelOutcome::Invalid);
-    // Cut inside the bit image: its data completed by NULs would decode,
-    // but the job's data was left inside a command.
-    std::vector<uint8_t> cutImage(oneBand.begin(), oneBand.begin() + 5 + 5 + 2);
-    EXPECT_EQ(f.judge(join(join(cutImage, nuls(16)), f.tail())), CancelOutcome::Invalid);
-    // No page end, or no job end.
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(16)), f.expect.jobEnd)), CancelOutcome::Invalid);
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(16)), f.expect.pageEnd)), CancelOutcome::Invalid);
-    // The final status line after a cancellation.
-    EXPECT_EQ(f.judge(join(join(oneBand, nuls(16)), f.tail()), 0, 0, true), CancelOutcome::Invalid);
-    // Something other than NULs before the page end.
-    std::vector<uint8_t> noisy = join(join(oneBand, nuls(16)), f.tail());
+    printerClassForPins(24, &expect.printer);
+    expect.pageEnd = pageEnd;
+    expect.jobEnd = jobEnd;
+    expect.reference = join({start, band, band, pageEnd, jobEnd});
+    const V oneBand = join({start, band});
+    const V cutImage(oneBand.begin(), oneBand.begin() + 12); // inside the bit image
+    V noisy = join({oneBand, nuls(16), pageEnd, jobEnd});
     noisy[oneBand.size() + 3] = 0x0D;
-    EXPECT_EQ(f.judge(noisy), CancelOutcome::Invalid);
+    const struct {
+        const char* what;
+        V out;
+        int exit, signal;
+        bool ready;
+        CancelOutcome outcome;
+    } cases[] = {
+        {"killed before any data", {}, -1, SIGTERM, false, CancelOutcome::Killed},
+        {"the whole job", expect.reference, 0, 0, true, CancelOutcome::Ignored},
+        {"after the job start", join({start, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Cancelled},
+        {"after a band", join({oneBand, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Cancelled},
+        {"image bytes owed", join({oneBand, nuls(16 + 6), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::CancelledOwing},
+        {"after the page end", join({oneBand, band, pageEnd, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Cancelled},
+        {"killed after data", start, -1, SIGTERM, false, CancelOutcome::Invalid},
+        {"another signal", {}, -1, SIGKILL, false, CancelOutcome::Invalid},
+        {"failure status", expect.reference, 5, 0, true, CancelOutcome::Invalid},
+        {"whole job without its last line", expect.reference, 0, 0, false, CancelOutcome::Invalid},
+        {"15 NULs", join({oneBand, nuls(15), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"20 NULs", join({oneBand, nuls(20), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"no NULs", join({oneBand, pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"owed bytes without an image", join({start, nuls(16 + 6), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"left inside a command", join({cutImage, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"no page end", join({oneBand, nuls(16), jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"no job end", join({oneBand, nuls(16), pageEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"last line after a cancel", join({oneBand, nuls(16), pageEnd, jobEnd}), 0, 0, true, CancelOutcome::Invalid},
+        {"not only NULs", noisy, 0, 0, false, CancelOutcome::Invalid},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(judgeCancelledJob(expect, c.out, c.exit, c.signal, c.ready).outcome, c.outcome) << c.what;
 }

@@ -10,6 +10,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "capture_stream.h"
+
 #ifndef IMPACT_FILTER_PATH
 #error "IMPACT_FILTER_PATH must name the built filter"
 #endif
@@ -27,6 +29,17 @@ int openOrThrow(const std::string& path, int flags)
 }
 
 } // namespace
+
+bool sameOutcome(const ProgramRun& run, const JobOutcome& outcome)
+{
+    return run.exitStatus == outcome.exit && run.err == outcome.err && hexBytes(run.out) == outcome.out;
+}
+
+std::string compareOutcome(const ProgramRun& run, const JobOutcome& want)
+{
+    return "exit " + std::to_string(run.exitStatus) + " (want " + std::to_string(want.exit) + ")\nerr:\n" + run.err +
+           "want:\n" + want.err + "out:  " + hexBytes(run.out) + "\nwant: " + want.out;
+}
 
 pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int in, int out, int err)
 {

@@ -16,6 +16,16 @@ struct ProgramRun {
     std::string err;
 };
 
+// What a job ends with: exit status, status lines, printer bytes (hex).
+struct JobOutcome {
+    int exit = -2; // -2: none
+    std::string err;
+    std::string out;
+};
+bool sameOutcome(const ProgramRun& run, const JobOutcome& outcome);
+// The run's outcome next to the one wanted, for a failure message.
+std::string compareOutcome(const ProgramRun& run, const JobOutcome& want);
+
 // Starts argv[0] on the given descriptors with extra environment entries
 // ("NAME=value" sets, "NAME" removes), SIGTERM and SIGPIPE at their
 // defaults and no signal blocked. The caller closes its copies.
