@@ -51,7 +51,7 @@ std::string firstDifference(const PageBitmap& want, const PageBitmap& got)
     return "";
 }
 
-size_t StreamBytes::add(std::initializer_list<int> piece)
+size_t StreamBytes::add(const std::vector<int>& piece)
 {
     starts.push_back(bytes.size());
     for (int b : piece)

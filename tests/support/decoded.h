@@ -4,7 +4,6 @@
 // printer streams built by hand, command by command.
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,7 +26,7 @@ std::string firstDifference(const PageBitmap& want, const PageBitmap& got);
 struct StreamBytes {
     std::vector<uint8_t> bytes;
     std::vector<size_t> starts;
-    size_t add(std::initializer_list<int> piece);
+    size_t add(const std::vector<int>& piece);
     // ESC * mode n followed by the column data.
     size_t addImage(int mode, const std::vector<uint8_t>& data, uint32_t columns);
     size_t addPacketExit();
