@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 #include "capture_stream.h"
 #include "filter_process.h"
@@ -25,17 +27,23 @@ TEST(Cancellation, WhileWaitingForInputInAPage)
         TempDir dir;
         // Uncompressed, so that a prefix holds whole lines.
         const std::vector<unsigned char> bytes = rasterBytes({withDots(page180(1000), c.dots)}, false);
-        LiveFilter filter = startFilter("", writePpd(dir), dir);
-        ASSERT_TRUE(feedFilter(&filter, bytes.data(), 4 + 1796 + size_t{c.linesSent} * 180));
-        ASSERT_TRUE(waitForText(filter.errPath, "INFO: Printing page 1, 0% complete...", 10000));
+        int input[2];
+        ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
+        const int out = open(dir.file("out").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        const int err = open(dir.file("err").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        const pid_t pid = spawnFilter("", writePpd(dir), input[0], out, err);
+        close(input[0]);
+        close(out);
+        close(err);
+        EXPECT_TRUE(writeAllTo(input[1], bytes.data(), 4 + 1796 + size_t{c.linesSent} * 180));
+        EXPECT_TRUE(waitForText(dir.file("err"), "INFO: Printing page 1, 0% complete...", 10000));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        kill(filter.pid, SIGTERM);
-        const auto start = std::chrono::steady_clock::now();
-        const ProgramRun r = finishFilter(&filter);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-        EXPECT_EQ(r.signal, 0);
+        kill(pid, SIGTERM);
+        const ProgramRun r = waitProgram(pid, 5000); // the input stays open
+        close(input[1]);
+        EXPECT_FALSE(r.timedOut);
         EXPECT_EQ(r.exitStatus, 0);
-        EXPECT_EQ(hexBytes(r.out), c.printed + " " + nuls + " 0C " + kJobEnd);
-        EXPECT_EQ(r.err.find("INFO: Ready to print."), std::string::npos);
+        EXPECT_EQ(hexBytes(readFile(dir.file("out"))), c.printed + " " + nuls + " 0C " + kJobEnd);
+        EXPECT_EQ(readText(dir.file("err")).find("INFO: Ready to print."), std::string::npos);
     }
 }

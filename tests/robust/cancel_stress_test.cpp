@@ -10,7 +10,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <functional>
 #include <map>
 #include <random>
 #include <sys/wait.h>
@@ -46,25 +45,6 @@ RasterPage patternPage(uint32_t width, uint32_t lines, uint32_t hdpi, uint32_t v
     return page;
 }
 
-bool waitUntil(const std::function<bool()>& condition, int milliseconds)
-{
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (Clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(300));
-    }
-    return true;
-}
-
-pid_t spawnFilter(const JobKind& kind, int in, int out, int err)
-{
-    std::vector<std::string> argv = {filterPath()};
-    for (const std::string& a : filterArgs(kind.options))
-        argv.push_back(a);
-    return spawnProgram(argv, {"PPD=" + kind.ppd}, in, out, err);
-}
-
 // How long the filter works from the start of its first page to its final
 // line (starting a process takes longer than some whole jobs).
 double pageWorkSeconds(const JobKind& kind, const std::string& errPath)
@@ -72,14 +52,13 @@ double pageWorkSeconds(const JobKind& kind, const std::string& errPath)
     const int in = open(kind.raster.c_str(), O_RDONLY | O_CLOEXEC);
     const int out = open("/dev/null", O_WRONLY | O_CLOEXEC);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const pid_t pid = spawnFilter(kind, in, out, err);
+    const pid_t pid = spawnFilter(kind.options, kind.ppd, in, out, err);
     close(in);
     close(out);
     close(err);
-    auto seen = [&](const char* text) { return readText(errPath).find(text) != std::string::npos; };
-    waitUntil([&] { return seen("INFO: Printing page 1,"); }, 10000);
+    waitForText(errPath, "INFO: Printing page 1,", 10000);
     const auto started = Clock::now();
-    waitUntil([&] { return seen("INFO: Ready to print."); }, 30000); // the exit itself may be slow
+    waitForText(errPath, "INFO: Ready to print.", 30000); // the exit itself may be slow
     const auto ended = Clock::now();
     waitProgram(pid, 30000);
     return std::chrono::duration<double>(ended - started).count();
@@ -89,19 +68,6 @@ enum class Moment { BeforeFirstPage, WaitingForInput, BusyToFile, BusyToSlowPipe
 const char* const kMomentNames[] = {"before the first page", "waiting for input inside a page",
                                     "at a random moment, data to a file", "at a random moment, data to a pipe read slowly",
                                     "between pages, waiting for input", "after the last page, waiting for input"};
-
-void writeTo(int fd, const unsigned char* bytes, size_t count)
-{
-    while (count > 0) {
-        const ssize_t n = write(fd, bytes, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        bytes += n;
-        count -= static_cast<size_t>(n);
-    }
-}
 
 class CancelStress : public testing::Test {
 protected:
@@ -196,7 +162,7 @@ TEST_F(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
             outFds[1] = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         // The raster comes from standard input in every case.
-        const pid_t pid = spawnFilter(kind, inFds[0], outFds[1], err);
+        const pid_t pid = spawnFilter(kind.options, kind.ppd, inFds[0], outFds[1], err);
         close(inFds[0]);
         close(outFds[1]);
         close(err);
@@ -210,11 +176,10 @@ TEST_F(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
                     std::this_thread::sleep_for(std::chrono::microseconds(pause));
                 }
             });
-        auto seen = [&](const std::string& text) { return readText(errPath).find(text) != std::string::npos; };
         bool aliveAfterSignal = false;
         switch (moment) {
         case Moment::BeforeFirstPage: // part of the first header at most
-            writeTo(inFds[1], job.data(), random() % (kind.pageStarts[0] + 1796));
+            writeAllTo(inFds[1], job.data(), random() % (kind.pageStarts[0] + 1796));
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
             kill(pid, SIGTERM);
             break;
@@ -222,15 +187,15 @@ TEST_F(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
             const size_t page = random() % pages;
             const size_t first = kind.pageStarts[page] + 1796 + 4;
             const size_t end = page + 1 < pages ? kind.pageStarts[page + 1] : job.size();
-            writeTo(inFds[1], job.data(), first + random() % (end - first - 1));
-            waitUntil([&] { return seen("INFO: Printing page " + std::to_string(page + 1) + ", 0%"); }, 10000);
+            writeAllTo(inFds[1], job.data(), first + random() % (end - first - 1));
+            waitForText(errPath, "INFO: Printing page " + std::to_string(page + 1) + ", 0%", 10000);
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 5000));
             kill(pid, SIGTERM);
             break;
         }
         case Moment::BusyToFile:
         case Moment::BusyToSlowPipe: { // once the first page has started, anywhere in the job or a little after
-            waitUntil([&] { return seen("INFO: Printing page 1,"); }, 10000);
+            waitForText(errPath, "INFO: Printing page 1,", 10000);
             const double span = kind.seconds * (moment == Moment::BusyToSlowPipe ? 4.0 : 1.2);
             std::this_thread::sleep_for(std::chrono::duration<double>(span * (random() % 10000) / 10000.0));
             kill(pid, SIGTERM);
@@ -240,13 +205,14 @@ TEST_F(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
         case Moment::AfterLastPage: { // whole pages, then wait at the next header with the pipe open
             const size_t whole = moment == Moment::AfterLastPage ? pages : 1 + random() % std::max<size_t>(1, pages - 1);
             const size_t part = whole < pages ? kind.pageStarts[whole] : job.size();
-            writeTo(inFds[1], job.data(), part);
-            waitUntil([&] { return readFile(outPath).size() >= kind.pageEnds[whole - 1]; }, 10000);
+            writeAllTo(inFds[1], job.data(), part);
+            for (int wait = 0; wait < 10000 && readFile(outPath).size() < kind.pageEnds[whole - 1]; ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             kill(pid, SIGTERM);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             aliveAfterSignal = waitpid(pid, nullptr, WNOHANG) == 0;
-            writeTo(inFds[1], job.data() + part, job.size() - part);
+            writeAllTo(inFds[1], job.data() + part, job.size() - part);
             break;
         }
         }
@@ -261,7 +227,8 @@ TEST_F(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
         const std::string errText = readText(errPath);
         const CancelVerdict verdict =
             end.timedOut ? CancelVerdict{CancelOutcome::Invalid, "hung; killed after 30 s"}
-                         : judgeCancelledJob(kind.expect, data, end.exitStatus, end.signal, seen("INFO: Ready to print.\n"));
+                         : judgeCancelledJob(kind.expect, data, end.exitStatus, end.signal,
+                                             errText.find("INFO: Ready to print.\n") != std::string::npos);
         // Where the moment fixes the outcome, it must be that one (a filter
         // waiting for input may still be at work on what it was given).
         std::string wrong;

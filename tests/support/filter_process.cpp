@@ -138,32 +138,19 @@ ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& ras
     return runFilter(filterArgs(options, path), ppd, "", -1, timeoutMs);
 }
 
-LiveFilter startFilter(const std::string& options, const std::string& ppd, const TempDir& dir)
+pid_t spawnFilter(const std::string& options, const std::string& ppd, int in, int out, int err)
 {
-    LiveFilter filter;
-    filter.outPath = dir.file("live-out");
-    filter.errPath = dir.file("live-err");
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
-    const int out = openOrThrow(filter.outPath, O_WRONLY | O_CREAT | O_TRUNC);
-    const int err = openOrThrow(filter.errPath, O_WRONLY | O_CREAT | O_TRUNC);
     std::vector<std::string> argv = {filterPath()};
     for (const std::string& a : filterArgs(options))
         argv.push_back(a);
-    filter.pid = spawnProgram(argv, {"PPD=" + ppd}, fds[0], out, err);
-    ::close(fds[0]);
-    ::close(out);
-    ::close(err);
-    filter.input = fds[1];
-    return filter;
+    return spawnProgram(argv, {"PPD=" + ppd}, in, out, err);
 }
 
-bool feedFilter(LiveFilter* filter, const unsigned char* bytes, size_t count)
+bool writeAllTo(int fd, const unsigned char* bytes, size_t count)
 {
     std::signal(SIGPIPE, SIG_IGN);
     while (count > 0) {
-        const ssize_t n = ::write(filter->input, bytes, count);
+        const ssize_t n = ::write(fd, bytes, count);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -183,16 +170,4 @@ bool waitForText(const std::string& path, const std::string& text, int milliseco
         std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
     return true;
-}
-
-ProgramRun finishFilter(LiveFilter* filter, int timeoutMs)
-{
-    if (filter->input >= 0) {
-        ::close(filter->input);
-        filter->input = -1;
-    }
-    ProgramRun run = waitProgram(filter->pid, timeoutMs);
-    run.out = readFile(filter->outPath);
-    run.err = readText(filter->errPath);
-    return run;
 }

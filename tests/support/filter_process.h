@@ -49,17 +49,10 @@ ProgramRun runFilter(const std::vector<std::string>& args, const std::string& pp
 ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& raster, const std::string& ppd,
                        const std::string& options = "", int timeoutMs = 60000);
 
-// A filter reading its raster from a pipe the test feeds by hand.
-struct LiveFilter {
-    pid_t pid = -1;
-    int input = -1; // write end of the filter's standard input
-    std::string outPath;
-    std::string errPath;
-};
-LiveFilter startFilter(const std::string& options, const std::string& ppd, const TempDir& dir);
-// Writes bytes to the filter's input; false when the filter went away.
-bool feedFilter(LiveFilter* filter, const unsigned char* bytes, size_t count);
+// The filter with these options and the PPD, on the given descriptors
+// (standard input, output and error); the caller closes its copies.
+pid_t spawnFilter(const std::string& options, const std::string& ppd, int in, int out, int err);
+// Writes every byte to fd; false when the reader went away.
+bool writeAllTo(int fd, const unsigned char* bytes, size_t count);
 // Waits until the file holds text (true) or the time is up.
 bool waitForText(const std::string& path, const std::string& text, int milliseconds);
-// Closes the input if still open, waits for the end and collects the output.
-ProgramRun finishFilter(LiveFilter* filter, int timeoutMs = 20000);

@@ -72,12 +72,12 @@ std::string ppdText(const PpdText& ppd)
 {
     std::ostringstream out;
     out << "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
-        << "*LanguageEncoding: ISOLatin1\n*PCFileName: \"TEST.PPD\"\n*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n"
-        << "*ModelName: \"Test Impact\"\n*ShortNickName: \"Test Impact\"\n*NickName: \"Test Impact\"\n"
-        << "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n*DefaultColorSpace: Gray\n"
-        << "*FileSystem: False\n*Throughput: \"1\"\n*TTRasterizer: Type42\n*cupsVersion: 2.4\n"
-        << "*cupsModelNumber: " << ppd.modelNumber << "\n"
-        << "*cupsFilter: \"application/vnd.cups-raster 100 rastertoimpact\"\n";
+           "*LanguageEncoding: ISOLatin1\n*PCFileName: \"TEST.PPD\"\n*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n"
+           "*ModelName: \"Test Impact\"\n*ShortNickName: \"Test Impact\"\n*NickName: \"Test Impact\"\n"
+           "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n*DefaultColorSpace: Gray\n"
+           "*FileSystem: False\n*Throughput: \"1\"\n*TTRasterizer: Type42\n*cupsVersion: 2.4\n"
+           "*cupsFilter: \"application/vnd.cups-raster 100 rastertoimpact\"\n*cupsModelNumber: "
+        << ppd.modelNumber << "\n";
     if (!ppd.pageSizes.empty()) {
         std::string sizes, regions, areas, dimensions;
         for (const std::string& entry : ppd.pageSizes) {
@@ -92,10 +92,10 @@ std::string ppdText(const PpdText& ppd)
         }
         const std::string& d = ppd.defaultPageSize;
         out << "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: "
-            << d << "\n" << sizes << "*CloseUI: *PageSize\n"
-            << "*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: " << d
-            << "\n" << regions << "*CloseUI: *PageRegion\n"
-            << "*DefaultImageableArea: " << d << "\n" << areas << "*DefaultPaperDimension: " << d << "\n" << dimensions;
+            << d << "\n" << sizes << "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n"
+            << "*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: " << d << "\n" << regions
+            << "*CloseUI: *PageRegion\n*DefaultImageableArea: " << d << "\n" << areas << "*DefaultPaperDimension: " << d
+            << "\n" << dimensions;
     }
     out << ppd.extra;
     return out.str();

@@ -1,7 +1,7 @@
 // The fast band paths against the plainest code that could do their job:
-// the column layout of a band (each way the processor may take) and the
-// whole bit-image command against a transpose done one bit at a time, and
-// the blank-line scans against a look at every byte. Random bands of every
+// the column layout of a band, each way the processor may take, against a
+// transpose done one bit at a time, and the blank-line scans against a look
+// at every byte. Random bands of every
 // band height, of widths on and off whole bytes, with dots in the first and
 // last columns and stray bits past the last column.
 #include <gtest/gtest.h>
@@ -10,12 +10,9 @@
 #include <cstdio>
 #include <random>
 
-#include "capture_stream.h"
 #include "printer/band_assembly.h"
-#include "printer/band_output.h"
+#include "printer/band_transpose.h"
 #include "printer/blank_scan.h"
-#include "printer/graphics_modes.h"
-#include "printer/unit_scaling.h"
 #include "test_band.h"
 
 namespace {
@@ -121,41 +118,6 @@ TEST(TransposeBand, EveryWayMatchesTheBitByBitLayout)
                         }
                     }
                 }
-    }
-}
-
-TEST(RenderBand, SendsTheBitByBitColumnsOfEveryBandHeight)
-{
-    // A 9-pin mode and two 24-pin ones: one, three and six bytes a column.
-    const struct { uint32_t rows, hdpi, vdpi; uint16_t positionDpi; } resolutions[] = {
-        {8, 120, 72, 60}, {24, 180, 180, 360}, {48, 360, 360, 360}};
-    std::mt19937 random(777);
-    for (const auto& res : resolutions) {
-        uint8_t mode = 0;
-        ASSERT_TRUE(findGraphicsMode(res.hdpi, res.vdpi, res.rows, 0, 0, &mode));
-        for (uint32_t width : {9u, 130u, 1397u, 2881u})
-            for (const char* pattern : kPatterns) {
-                const Band band = makeBand(width, res.rows, pattern, &random);
-                int first, last;
-                const std::vector<unsigned char> columns = referenceColumns(band, res.rows, &first, &last);
-                std::vector<unsigned char> expected;
-                if (first >= 0) {
-                    const uint32_t per = (res.rows + 7) / 8;
-                    const uint32_t n = static_cast<uint32_t>(last - first + 1);
-                    const uint32_t position = scaleRound(static_cast<uint32_t>(first), res.hdpi, res.positionDpi);
-                    expected = bytesOf({0x1B, '$', static_cast<int>(position & 0xFF), static_cast<int>(position >> 8),
-                                        0x1B, '*', mode, static_cast<int>(n % 256), static_cast<int>(n / 256)});
-                    expected.insert(expected.end(), columns.begin() + first * per, columns.begin() + (last + 1) * per);
-                }
-                expected.push_back(0x0D);
-                TestJob job;
-                unsigned char* columnBuffer = nullptr;
-                uint32_t pending = 0;
-                const BandJob bandJob = {width, res.positionDpi, 0, 0, &columnBuffer, &pending, res.rows, res.hdpi,
-                                         res.vdpi, &job.state.host.printer, &job.state.host.status};
-                ASSERT_EQ(renderBand(&bandJob, static_cast<uint16_t>(res.rows), band.bits.data()), 0);
-                ASSERT_EQ(job.hex(), hexBytes(expected)) << describe(band, pattern, res.rows);
-            }
     }
 }
 
