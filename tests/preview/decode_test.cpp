@@ -1,7 +1,7 @@
 // The decoder on hand-built streams, for what the filter's own streams do
-// not show (the roundtrip and job tests decode those dot for dot): every
-// command and mode it knows, images without a position of their own, NUL
-// runs, pages and the job end; and broken streams, reported at the
+// not show (the roundtrip and job tests decode those command by command and
+// dot for dot): every mode it knows, images without a position of their
+// own, NUL runs, pages and the job end; and broken streams, reported at the
 // offending command's offset with everything before it still decoded.
 #include <gtest/gtest.h>
 
@@ -26,37 +26,6 @@ DecodedStream decodeCut(const StreamBytes& s, size_t size)
 }
 
 } // namespace
-
-TEST(Decode, JobStartSequenceWithEveryOption)
-{
-    StreamBytes s;
-    s.addPacketExit();
-    s.add({0x1B, '@'});
-    s.add({0x0D});
-    s.add({0x1B, 'P'});
-    s.add({0x1C, 'x', 1});
-    s.add({0x1B, 'U', 1});
-    s.add({0x1B, '(', 'U', 1, 0, 10});
-    s.add({0x1B, '(', 'C', 2, 0, 0x78, 0x0F});             // 3960
-    s.add({0x1B, '(', 'c', 4, 0, 0xB4, 0x00, 0x48, 0x0F}); // 180, 3912
-    s.add({0x0C});
-    const DecodedStream d = decodeOk(s);
-    const struct { CommandKind kind; uint32_t arg0, arg1; } want[] = {
-        {CommandKind::PacketModeExit, 3, 0}, {CommandKind::Reset, 0, 0},       {CommandKind::CarriageReturn, 0, 0},
-        {CommandKind::Pitch, 0, 0},          {CommandKind::Speed, 1, 0},       {CommandKind::Direction, 1, 0},
-        {CommandKind::Unit, 10, 0},          {CommandKind::PageLength, 3960, 0}, {CommandKind::PageFormat, 180, 3912},
-        {CommandKind::FormFeed, 0, 0}};
-    ASSERT_EQ(d.commands.size(), std::size(want));
-    for (size_t i = 0; i < d.commands.size(); ++i) {
-        EXPECT_EQ(d.commands[i].kind, want[i].kind) << i;
-        EXPECT_EQ(d.commands[i].offset, s.starts[i]) << i;
-        EXPECT_EQ(d.commands[i].args[0], want[i].arg0) << i;
-        EXPECT_EQ(d.commands[i].args[1], want[i].arg1) << i;
-    }
-    EXPECT_EQ(d.commands[0].length, 27u);
-    EXPECT_EQ(d.nulBytes, 0u); // the exit block's NULs are part of it
-    EXPECT_FALSE(d.jobEnd);
-}
 
 TEST(Decode, BitImageModesGiveTheirGeometry)
 {

@@ -1,5 +1,5 @@
-// The raster generator (what the page kinds draw, its command line and its
-// raster files) and impact-preview (pictures that show
+// The raster generator (what the page kinds draw, its program) and
+// impact-preview (pictures that show
 // every dot where it was printed, the command listing, the errors).
 #include <gtest/gtest.h>
 
@@ -80,49 +80,6 @@ TEST(Rastergen, PagesKeepToTheirPrintableAreaAndRandomOnesToSeedAndFill)
     EXPECT_EQ(fillPage(&a, layout, jobPageContent(job, 1)), 22);
 }
 
-TEST(Rastergen, CommandLine)
-{
-    const struct {
-        std::vector<const char*> argv;
-        int status;
-        PageKind kind;
-        int pages;
-        float width, length;
-        uint32_t hdpi, vdpi, rows, fill;
-        uint64_t seed;
-        bool compressed;
-        const char* output;
-    } cases[] = {
-        {{}, 0, PageKind::Sample, 1, 595, 842, 180, 180, 24, 50, 1, true, ""},
-        {{"--kind", "random", "--pages=3", "--media", "Letter", "--hdpi", "360", "--vdpi", "360", "--rows", "48", "--fill",
-          "7", "--seed", "18446744073709551615", "--uncompressed", "-o", "out.ras"},
-         0, PageKind::Random, 3, 612, 792, 360, 360, 48, 7, UINT64_MAX, false, "out.ras"},
-        {{"--media", "288.5x432"}, 0, PageKind::Sample, 1, 288.5f, 432, 180, 180, 24, 50, 1, true, ""},
-    };
-    for (const auto& c : cases) {
-        std::vector<const char*> argv = {"impact-rastergen"};
-        argv.insert(argv.end(), c.argv.begin(), c.argv.end());
-        RastergenArgs args;
-        std::string error;
-        ASSERT_EQ(parseRastergenArgs(static_cast<int>(argv.size()), argv.data(), &args, &error), c.status) << error;
-        const RasterJob& j = args.job;
-        EXPECT_TRUE(j.kind == c.kind && j.pages == c.pages && j.mediaWidthPt == c.width && j.mediaLengthPt == c.length &&
-                    j.hdpi == c.hdpi && j.vdpi == c.vdpi && j.rowCount == c.rows && j.fillPercent == c.fill &&
-                    j.seed == c.seed && j.compressed == c.compressed && args.outputPath == c.output)
-            << argv.size() << " arguments";
-    }
-    for (const auto& bad : std::vector<std::vector<const char*>>{
-             {"--pages", "0"}, {"--fill", "-1"}, {"--hdpi", "12x"}, {"--media", "x100"}, {"--media", "100x"},
-             {"--media", "0x100"}, {"--kind", "Sample"}, {"--rows"}, {"-x"}, {"stray"}}) {
-        std::vector<const char*> argv = {"impact-rastergen"};
-        argv.insert(argv.end(), bad.begin(), bad.end());
-        RastergenArgs args;
-        std::string error;
-        EXPECT_EQ(parseRastergenArgs(static_cast<int>(argv.size()), argv.data(), &args, &error), 22) << bad[0];
-        EXPECT_FALSE(error.empty()) << bad[0];
-    }
-}
-
 TEST(Programs, RastergenWritesARasterOrRefusesBadArguments)
 {
     TempDir dir;
@@ -132,7 +89,8 @@ TEST(Programs, RastergenWritesARasterOrRefusesBadArguments)
     // 100 x 200 points at 180 dpi, uncompressed: two headers and 250 x 500 dots each.
     EXPECT_EQ(readFile(dir.file("b.ras")).size(), 4 + 2 * (1796 + 32 * 500));
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--kind", "photo"}, {"--fill", "101"}, {"--media", "30x30"}, {"--pages"}}) {
+             {"--kind", "photo"}, {"--kind", "Sample"}, {"--fill", "101"}, {"--media", "30x30"}, {"--media", "100x"},
+             {"--hdpi", "12x"}, {"--pages", "0"}, {"--pages"}, {"stray"}}) {
         std::vector<std::string> argv = {IMPACT_RASTERGEN_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
         argv.push_back("-o");

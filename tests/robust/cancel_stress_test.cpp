@@ -18,6 +18,7 @@
 
 #include "cancel_check.h"
 #include "capture_stream.h"
+#include "decoded.h"
 #include "filter_process.h"
 
 namespace {
@@ -111,11 +112,7 @@ protected:
         kind.seconds = pageWorkSeconds(kind, dir.file("timing.err"));
         kind.expect = {whole.out, pageEnd, jobEnd, {}};
         printerClassForPins(pins, &kind.expect.printer);
-        const DecodedStream decoded = [&] {
-            DecodedStream d;
-            decodeStream(whole.out.data(), whole.out.size(), kind.expect.printer, &d);
-            return d;
-        }();
+        const DecodedStream decoded = decodeBytes(whole.out, pins);
         ASSERT_FALSE(decoded.failed) << name << ": " << describeError(decoded);
         ASSERT_TRUE(decoded.jobEnd) << name;
         ASSERT_EQ(decoded.pages.size(), pages.size()) << name;

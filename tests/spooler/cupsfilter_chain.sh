@@ -64,12 +64,6 @@ if run_chain p24-360 impact24.ppd "$scratch/boxes.pdf" -o Resolution=360dpi; the
     --tolerance 0.02 --mode 73 --job-end reset
 fi
 
-# 9-pin at 120 x 72 dpi (the default): 8-row bands; A4 is 842 pt = 5052/432 in.
-if run_chain p9-default impact9.ppd "$scratch/boxes.pdf"; then
-  verify p9-default --pins 9 --dpi 120x72 --pages 2 --box "$BOXES_PAGE1" --box "$BOXES_PAGE2" \
-    --page-end ff --length 5052 --mode 1 --job-end reset
-fi
-
 # 9-pin, a 6-inch continuous form given as a custom size: the form length
 # is exactly 6 in (2592/432), on every page.
 if run_chain p9-form6 impact9.ppd "$scratch/form6.pdf" -o PageSize=Custom.8.5x6in -o Resolution=240x72dpi; then

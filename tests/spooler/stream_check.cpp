@@ -20,16 +20,17 @@
 //     --job-end reset|C|D     ESC @ CR, or CR ESC 19 "C" / "D"
 // Exit status 0 when every check holds, 1 otherwise (each failure on a line
 // of its own), 2 for bad arguments or an unreadable file.
-#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
-#include "impact_decode.h"
+#include "decoded.h"
+#include "test_files.h"
 
 namespace {
 
@@ -112,19 +113,6 @@ bool parseArgs(int argc, char** argv, Checks* c)
     return !c->file.empty() && c->hdpi != 0 && c->vdpi != 0;
 }
 
-bool readFile(const std::string& path, std::vector<uint8_t>* bytes)
-{
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + n);
-    std::fclose(f);
-    return true;
-}
-
 // The dots of one page against its boxes: every raster dot well inside a
 // box is printed, and no dot lies outside all boxes (edges widened by the
 // tolerance).
@@ -172,13 +160,12 @@ int main(int argc, char** argv)
         return 2;
     }
     PrinterClass printer;
-    std::vector<uint8_t> bytes;
-    if (printerClassForPins(c.pins, &printer) != 0 || !readFile(c.file, &bytes)) {
+    if (printerClassForPins(c.pins, &printer) != 0 || access(c.file.c_str(), R_OK) != 0) {
         std::fprintf(stderr, "%s: cannot read %s as a %d-pin stream\n", argv[0], c.file.c_str(), c.pins);
         return 2;
     }
-    DecodedStream s;
-    decodeStream(bytes.data(), bytes.size(), printer, &s);
+    const std::vector<uint8_t> bytes = readFile(c.file);
+    const DecodedStream s = decodeBytes(bytes, c.pins);
     std::printf("%s: %zu bytes, %zu commands, %zu pages\n", c.file.c_str(), bytes.size(), s.commands.size(),
                 s.pages.size());
     if (s.failed)
@@ -197,18 +184,12 @@ int main(int argc, char** argv)
         }
         return &s.pages[static_cast<size_t>(number - 1)];
     };
-    std::vector<int> boxed;
+    std::map<int, std::vector<Box>> boxed;
     for (const Box& b : c.boxes)
-        if (std::find(boxed.begin(), boxed.end(), b.page) == boxed.end())
-            boxed.push_back(b.page);
-    for (int number : boxed) {
-        std::vector<Box> boxes;
-        for (const Box& b : c.boxes)
-            if (b.page == number)
-                boxes.push_back(b);
+        boxed[b.page].push_back(b);
+    for (const auto& [number, boxes] : boxed)
         if (const Page* page = pageAt(number))
             checkInk(c, *page, boxes);
-    }
     for (int number : c.inked)
         if (const Page* page = pageAt(number); page != nullptr && pageDotCount(*page) == 0)
             fail("page %d has no dots", number);
