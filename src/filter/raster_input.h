@@ -1,7 +1,38 @@
 #pragma once
-// Reading the raster input. The stream is read through a function of the
-// filter's own so that a cancellation ends a read that waits on a pipe.
+// Reading the raster input. libcups reads an uncompressed raster one line
+// at a time; the reader gives it those lines from a large buffer of its own,
+// filled with few large reads. A cancellation ends a read that waits on a
+// pipe.
+#include <cstddef>
+#include <sys/types.h>
+
 #include <cups/raster.h>
 
-// Opens a raster stream for reading on descriptor; null when that fails.
+inline constexpr size_t kRasterReaderBytes = 256 * 1024;
+
+// The input and the bytes read from it that libcups has not taken yet:
+// buffer[start, end). Owned by whoever opens the stream; it must outlive the
+// stream.
+struct RasterReader {
+    int fd;
+    size_t start;
+    size_t end;
+    unsigned char buffer[kRasterReaderBytes];
+};
+
+// An empty reader of descriptor.
+void initRasterReader(RasterReader* reader, int fd);
+
+// libcups's read function (cups_raster_iocb_t) on a RasterReader: up to
+// length bytes into buffer. The count, 0 at the end of the input, -1 on a
+// read error or once the job is cancelled.
+ssize_t readRasterInput(void* reader, unsigned char* buffer, size_t length);
+
+// Opens a raster stream for reading through reader (initialised); null when
+// that fails.
+cups_raster_t* openRasterInput(RasterReader* reader);
+
+// The same on descriptor, through the filter process's one reader (for a
+// caller that has no reader of its own): a stream opened this way must be
+// closed before the next is opened.
 cups_raster_t* openRasterInput(int descriptor);
