@@ -8,7 +8,7 @@
 
 #include <cups/raster.h>
 
-inline constexpr size_t kRasterReaderBytes = 256 * 1024;
+inline constexpr size_t kRasterReaderBytes = 128 * 1024;
 
 // The input and the bytes read from it that libcups has not taken yet:
 // buffer[start, end). Owned by whoever opens the stream; it must outlive the
