@@ -19,14 +19,16 @@ namespace {
 StatusCode runFilterJob(int descriptor, const char* optionsText)
 {
     static FdWriter writer;
+    static RasterReader reader;
     static JobState job;
     initFdWriter(&writer, STDOUT_FILENO);
+    initRasterReader(&reader, descriptor);
     JobHost host = {};
     host.printer = fdWriterStream(&writer);
     host.status = fdStatusSink(STDERR_FILENO);
     bridgeTermination(&job, &host);
     initJobState(&job, &host);
-    const RasterSource source = rasterInputSource(descriptor);
+    const RasterSource source = rasterInputSource(&reader);
     return runJob(&job, optionsText, std::getenv("PPD"), &source);
 }
 

@@ -1,13 +1,18 @@
 #include "filter/raster_input.h"
 
 #include <cerrno>
-#include <cstdint>
+#include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
 #include "filter/cancellation.h"
 
 namespace {
+
+// A request at least this long that finds the buffer empty is read straight
+// into the caller's buffer (libcups reads a compressed raster in blocks of
+// 64 KiB).
+constexpr size_t kDirectReadBytes = 64 * 1024;
 
 // Waits until the input can be read or the job is cancelled; true when the
 // input should be read.
@@ -26,9 +31,11 @@ bool waitForInput(int fd)
     }
 }
 
-ssize_t readInput(void* context, unsigned char* buffer, size_t length)
+// One read(2) of up to length bytes once the input is ready, retried when a
+// signal or a non-blocking input interrupts it: the count, 0 at the end, -1
+// on an error or a cancellation.
+ssize_t readWhenReady(int fd, unsigned char* buffer, size_t length)
 {
-    int fd = static_cast<int>(reinterpret_cast<intptr_t>(context));
     for (;;) {
         if (!waitForInput(fd))
             return -1;
@@ -44,9 +51,38 @@ ssize_t readInput(void* context, unsigned char* buffer, size_t length)
 
 } // namespace
 
-RasterSource rasterInputSource(int descriptor)
+void initRasterReader(RasterReader* reader, int fd)
 {
-    if (descriptor < 0)
+    reader->fd = fd;
+    reader->start = 0;
+    reader->end = 0;
+}
+
+ssize_t readRasterInput(void* context, unsigned char* buffer, size_t length)
+{
+    RasterReader* reader = static_cast<RasterReader*>(context);
+    if (cancellationRequested())
+        return -1;
+    if (reader->start == reader->end) {
+        if (length >= kDirectReadBytes)
+            return readWhenReady(reader->fd, buffer, length);
+        ssize_t n = readWhenReady(reader->fd, reader->buffer, sizeof reader->buffer);
+        if (n <= 0)
+            return n;
+        reader->start = 0;
+        reader->end = static_cast<size_t>(n);
+    }
+    size_t count = reader->end - reader->start;
+    if (count > length)
+        count = length;
+    std::memcpy(buffer, reader->buffer + reader->start, count);
+    reader->start += count;
+    return static_cast<ssize_t>(count);
+}
+
+RasterSource rasterInputSource(RasterReader* reader)
+{
+    if (reader == nullptr || reader->fd < 0)
         return RasterSource{nullptr, nullptr};
-    return RasterSource{readInput, reinterpret_cast<void*>(static_cast<intptr_t>(descriptor))};
+    return RasterSource{readRasterInput, reader};
 }

@@ -1,7 +1,33 @@
 #pragma once
-// Reading the raster input. The stream is read through a function of the
-// filter's own so that a cancellation ends a read that waits on a pipe.
+// Reading the raster input. libcups reads an uncompressed raster one line
+// at a time; the reader gives it those lines from a large buffer of its own,
+// filled with few large reads. A cancellation ends a read that waits on a
+// pipe.
+#include <cstddef>
+#include <sys/types.h>
+
 #include "settings/job_setup.h"
 
-// The raster source of a job that reads descriptor.
-RasterSource rasterInputSource(int descriptor);
+inline constexpr size_t kRasterReaderBytes = 128 * 1024;
+
+// The input and the bytes read from it that libcups has not taken yet:
+// buffer[start, end). Owned by whoever opens the stream; it must outlive the
+// stream.
+struct RasterReader {
+    int fd;
+    size_t start;
+    size_t end;
+    unsigned char buffer[kRasterReaderBytes];
+};
+
+// An empty reader of descriptor.
+void initRasterReader(RasterReader* reader, int fd);
+
+// libcups's read function (cups_raster_iocb_t) on a RasterReader: up to
+// length bytes into buffer. The count, 0 at the end of the input, -1 on a
+// read error or once the job is cancelled.
+ssize_t readRasterInput(void* reader, unsigned char* buffer, size_t length);
+
+// The raster source of a job that reads through reader (initialised); one
+// that cannot be opened when the reader has no descriptor.
+RasterSource rasterInputSource(RasterReader* reader);

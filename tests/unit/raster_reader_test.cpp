@@ -1,0 +1,121 @@
+// The filter's raster reader against libcups reading the same bytes on its
+// own: whole or cut short anywhere, compressed or not, from a file and from
+// a pipe written in small pieces, the headers and lines seen and where they
+// stop are the same.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+
+#include "filter/cancellation.h"
+#include "filter/raster_input.h"
+#include "test_files.h"
+
+namespace {
+
+// Every header and line read until a header cannot be; a line that cannot
+// be read is marked and ends its page, as in the filter.
+std::vector<unsigned char> readAll(cups_raster_t* raster)
+{
+    std::vector<unsigned char> seen;
+    if (raster == nullptr)
+        return {'-'};
+    cups_page_header2_t header;
+    while (cupsRasterReadHeader2(raster, &header)) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&header);
+        seen.insert(seen.end(), bytes, bytes + sizeof header);
+        std::vector<unsigned char> line(header.cupsBytesPerLine);
+        for (uint32_t y = 0; y < header.cupsHeight; ++y) {
+            if (cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine) == 0) {
+                seen.push_back('!');
+                break;
+            }
+            seen.insert(seen.end(), line.begin(), line.end());
+        }
+    }
+    cupsRasterClose(raster);
+    return seen;
+}
+
+std::vector<unsigned char> throughReader(int fd)
+{
+    auto reader = std::make_unique<RasterReader>();
+    initRasterReader(reader.get(), fd);
+    const RasterSource source = rasterInputSource(reader.get());
+    return readAll(cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ));
+}
+
+// Two pages, larger together than the reader's buffer.
+std::vector<RasterPage> pages()
+{
+    std::vector<RasterPage> result;
+    for (uint32_t p = 0; p < 2; ++p) {
+        RasterPage page = blankPage(1488, 1100 + p, 180, 180, 24);
+        for (uint32_t y = p; y < 1100; y += 3)
+            for (uint32_t x = (y * 7) % 13; x < 1488; x += 5 + y % 11)
+                setDot(&page, x, y);
+        result.push_back(page);
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(RasterReader, SeesWhatLibcupsSeesOnTheSameBytes)
+{
+    TempDir dir;
+    for (bool compressed : {false, true}) {
+        const std::vector<unsigned char> whole = rasterBytes(pages(), compressed);
+        ASSERT_GT(whole.size(), compressed ? 4096u : kRasterReaderBytes + 1);
+        const size_t header = 4 + sizeof(cups_page_header2_t);
+        for (size_t length : {whole.size(), size_t{0}, size_t{3}, size_t{100}, header, header + 1000,
+                              kRasterReaderBytes, kRasterReaderBytes + 1, whole.size() / 2 + 7, whole.size() - 1}) {
+            if (length > whole.size())
+                continue;
+            SCOPED_TRACE("compressed " + std::to_string(compressed) + ", first " + std::to_string(length) + " bytes");
+            const std::vector<unsigned char> input(whole.begin(), whole.begin() + static_cast<long>(length));
+            const std::string path = dir.file("job.ras");
+            writeFile(path, input);
+
+            int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+            const std::vector<unsigned char> expected = readAll(cupsRasterOpen(fd, CUPS_RASTER_READ));
+            ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+            EXPECT_EQ(throughReader(fd), expected) << "from a file";
+            close(fd);
+
+            int ends[2];
+            ASSERT_EQ(pipe(ends), 0);
+            std::thread writer([&] {
+                for (size_t at = 0; at < input.size(); at += 997) {
+                    size_t n = std::min<size_t>(997, input.size() - at);
+                    if (write(ends[1], input.data() + at, n) != static_cast<ssize_t>(n))
+                        break;
+                }
+                close(ends[1]);
+            });
+            EXPECT_EQ(throughReader(ends[0]), expected) << "from a pipe";
+            close(ends[0]);
+            writer.join();
+        }
+    }
+}
+
+TEST(RasterReader, AnswersNothingOnceTheJobIsCancelled)
+{
+    TempDir dir;
+    const std::string path = dir.file("job.ras");
+    writeFile(path, std::string(1000, 'x'));
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    auto reader = std::make_unique<RasterReader>();
+    initRasterReader(reader.get(), fd);
+    unsigned char bytes[8];
+    EXPECT_EQ(readRasterInput(reader.get(), bytes, sizeof bytes), 8);
+    onTerminate(SIGTERM);
+    EXPECT_EQ(readRasterInput(reader.get(), bytes, sizeof bytes), -1); // though bytes are buffered
+    close(fd);
+}
