@@ -49,6 +49,29 @@ ssize_t readWhenReady(int fd, unsigned char* buffer, size_t length)
     }
 }
 
+// Keeps the stream's first four bytes as they are handed out.
+void noteSync(RasterReader* reader, const unsigned char* bytes, size_t count)
+{
+    while (reader->syncBytes < sizeof reader->sync && count != 0) {
+        reader->sync[reader->syncBytes++] = *bytes++;
+        --count;
+    }
+}
+
+// libcups hands the lines of an uncompressed raster over as they are in
+// the stream when the stream is in this machine's byte order: version 3 (as
+// the spooler's filters write it) and version 1. Version 2 and Apple rasters
+// are compressed.
+bool linesStoredPlain(const RasterReader* reader)
+{
+    if (reader->syncBytes < sizeof reader->sync)
+        return false;
+    unsigned sync;
+    static_assert(sizeof sync == sizeof reader->sync);
+    std::memcpy(&sync, reader->sync, sizeof sync);
+    return sync == CUPS_RASTER_SYNC || sync == CUPS_RASTER_SYNCv1;
+}
+
 } // namespace
 
 void initRasterReader(RasterReader* reader, int fd)
@@ -56,6 +79,7 @@ void initRasterReader(RasterReader* reader, int fd)
     reader->fd = fd;
     reader->start = 0;
     reader->end = 0;
+    reader->syncBytes = 0;
 }
 
 ssize_t readRasterInput(void* context, unsigned char* buffer, size_t length)
@@ -64,8 +88,12 @@ ssize_t readRasterInput(void* context, unsigned char* buffer, size_t length)
     if (cancellationRequested())
         return -1;
     if (reader->start == reader->end) {
-        if (length >= kDirectReadBytes)
-            return readWhenReady(reader->fd, buffer, length);
+        if (length >= kDirectReadBytes) {
+            ssize_t n = readWhenReady(reader->fd, buffer, length);
+            if (n > 0)
+                noteSync(reader, buffer, static_cast<size_t>(n));
+            return n;
+        }
         ssize_t n = readWhenReady(reader->fd, reader->buffer, sizeof reader->buffer);
         if (n <= 0)
             return n;
@@ -76,13 +104,31 @@ ssize_t readRasterInput(void* context, unsigned char* buffer, size_t length)
     if (count > length)
         count = length;
     std::memcpy(buffer, reader->buffer + reader->start, count);
+    if (reader->syncBytes < sizeof reader->sync)
+        noteSync(reader, buffer, count);
     reader->start += count;
     return static_cast<ssize_t>(count);
+}
+
+size_t heldRasterBytes(void* context, const unsigned char** bytes)
+{
+    const RasterReader* reader = static_cast<const RasterReader*>(context);
+    if (!linesStoredPlain(reader))
+        return 0;
+    *bytes = reader->buffer + reader->start;
+    return reader->end - reader->start;
+}
+
+void takeRasterBytes(void* context, size_t count)
+{
+    RasterReader* reader = static_cast<RasterReader*>(context);
+    const size_t held = reader->end - reader->start;
+    reader->start += count < held ? count : held;
 }
 
 RasterSource rasterInputSource(RasterReader* reader)
 {
     if (reader == nullptr || reader->fd < 0)
         return RasterSource{nullptr, nullptr};
-    return RasterSource{readRasterInput, reader};
+    return RasterSource{readRasterInput, reader, heldRasterBytes, takeRasterBytes};
 }

@@ -10,13 +10,16 @@
 
 inline constexpr size_t kRasterReaderBytes = 128 * 1024;
 
-// The input and the bytes read from it that libcups has not taken yet:
+// The input and the bytes read from it that have not been taken yet:
 // buffer[start, end). Owned by whoever opens the stream; it must outlive the
 // stream.
 struct RasterReader {
     int fd;
     size_t start;
     size_t end;
+    // The stream's first bytes, its sync word, as they are handed out.
+    unsigned char sync[4];
+    size_t syncBytes;
     unsigned char buffer[kRasterReaderBytes];
 };
 
@@ -27,6 +30,14 @@ void initRasterReader(RasterReader* reader, int fd);
 // length bytes into buffer. The count, 0 at the end of the input, -1 on a
 // read error or once the job is cancelled.
 ssize_t readRasterInput(void* reader, unsigned char* buffer, size_t length);
+
+// The bytes of an uncompressed raster in this machine's byte order that
+// the reader holds and that have not been taken yet (RasterSource's
+// heldBytes); 0 for any other stream, before its sync word has been read,
+// and when the buffer is empty.
+size_t heldRasterBytes(void* reader, const unsigned char** bytes);
+// Takes count of those bytes (RasterSource's takeBytes).
+void takeRasterBytes(void* reader, size_t count);
 
 // The raster source of a job that reads through reader (initialised); one
 // that cannot be opened when the reader has no descriptor.
