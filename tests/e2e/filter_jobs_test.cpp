@@ -268,4 +268,7 @@ TEST_F(FilterJobs, ArgumentsAndInputFile)
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_EQ(missing.err, "ERROR: Unable to open raster file - : No such file or directory\n");
     EXPECT_TRUE(missing.out.empty());
+    const ProgramRun unreadable = runFilter(filterArgs("", dir.path), ppd, "", -1, 10000); // a folder: reads fail
+    EXPECT_EQ(unreadable.exitStatus, 5);
+    EXPECT_EQ(unreadable.err, "ERROR: CUPS Fatal Error (cupsRasterOpen).\n");
 }

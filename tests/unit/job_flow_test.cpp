@@ -73,8 +73,9 @@ TEST(JobFlow, PushedLinesPrintWhatTheRasterReaderPrints)
     EXPECT_EQ(pushed.hex(), read.hex());
     EXPECT_EQ(pushed.status, read.status);
     EXPECT_NE(read.status.find("PAGE: 2 2\n"), std::string::npos);
-    // A job that is over sends nothing more.
+    // A job that is over sends nothing more, cancelled or not.
     EXPECT_EQ(startPage(&pushed.state, &twoPages()[0].header), 0);
+    cancelJob(&pushed.state);
     EXPECT_EQ(pushed.hex(), read.hex());
 }
 

@@ -30,6 +30,7 @@ TEST(OptionTable, ChoicesSetOneByOne)
     EXPECT_EQ(optionLookup(&t, "KXSpeed"), longest); // cut to the first 40
     EXPECT_EQ(setOptionChoice(&t, "NoSuchKeyword", "x"), 22);
     EXPECT_EQ(optionLookup(&t, "NoSuchKeyword"), nullptr);
+    EXPECT_EQ(optionLookup(&t, nullptr), nullptr);
     ASSERT_EQ(setOptionChoice(&t, "InputSlot", "TractorRear"), 0);
     EXPECT_EQ(optionHasPrefix(&t, "InputSlot", "TractorRearAndMore", 30), 0);
     EXPECT_EQ(optionHasPrefix(&t, "InputSlot", "TractorRear", 30), 1); // stops at the terminator
@@ -56,14 +57,18 @@ TEST(JobSetup, AttributesPageSizeFallbackAndConfiguration)
         EXPECT_EQ(job.state.speedCommandEnabled, a.speedEnabled) << (a.fsx ? a.fsx : "absent");
         teardownJob(&job.state);
     }
-    // A default that names no size: the job's own choice gives the size.
+    // A default that is no choice of PageSize: no size is marked, and the
+    // size the default names is the page, if there is one.
     PpdText nowhere;
     nowhere.defaultPageSize = "Nowhere";
     TestJob without;
     EXPECT_EQ(setup(&without, dir, nowhere, ""), -1);
     EXPECT_EQ(without.status, "ERROR: PageSize error.\n");
+    PpdText unlisted;
+    unlisted.pageSizes = {"A4 595 842 18 36 577 806"};
+    unlisted.extra = "*ImageableArea Letter: \"18 36 594 756\"\n*PaperDimension Letter: \"612 792\"\n";
     TestJob with;
-    ASSERT_EQ(setup(&with, dir, nowhere, "PageSize=Letter"), 0);
+    ASSERT_EQ(setup(&with, dir, unlisted, ""), 0) << with.status;
     EXPECT_STREQ(with.state.pageSize.name, "Letter");
     teardownJob(&with.state);
 
