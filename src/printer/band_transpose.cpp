@@ -290,10 +290,10 @@ int transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_
 int transposeBandWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
                       unsigned char* columns, uint32_t* first, uint32_t* last)
 {
-    const uint32_t perColumn = (rows + 7) / 8;
-    if (!wideTransposeAvailable() || !transposeWideColumns(band, widthDots, rows, lines < rows ? lines : rows, columns))
-        return transposeBandPortable(band, widthDots, rows, lines, columns, first, last);
-    return findPrintedColumns(columns, static_cast<size_t>(widthDots) * perColumn, perColumn, first, last);
+    const int any = wideTransposeAvailable()
+                        ? transposeWideColumns(band, widthDots, rows, lines < rows ? lines : rows, columns, first, last)
+                        : -1;
+    return any >= 0 ? any : transposeBandPortable(band, widthDots, rows, lines, columns, first, last);
 }
 
 int transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,

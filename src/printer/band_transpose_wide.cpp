@@ -128,10 +128,11 @@ struct Stretch {
 };
 
 // Column x of the stretch, group g (rows 8g to 8g + 7), goes to byte x % 64
-// of columns[x / 64][g]. Rows from `present` on are blank.
+// of columns[x / 64][g]. Rows from `present` on are blank. Returns the byte
+// columns where the group has a dot, bit i for byte column i.
 template <uint32_t Groups>
-WIDE_STEP void transposeGroup(const unsigned char* top, uint32_t lineBytes, uint32_t present, const Stretch& stretch,
-                                uint32_t g, __m512i (*columns)[Groups])
+WIDE_STEP __mmask64 transposeGroup(const unsigned char* top, uint32_t lineBytes, uint32_t present,
+                                   const Stretch& stretch, uint32_t g, __m512i (*columns)[Groups])
 {
     __m512i rows[8];
     UNROLL_FULLY
@@ -143,17 +144,46 @@ WIDE_STEP void transposeGroup(const unsigned char* top, uint32_t lineBytes, uint
     UNROLL_FULLY
     for (uint32_t r = 1; r < 8; ++r)
         any = _mm512_or_si512(any, rows[r]);
-    if (_mm512_test_epi64_mask(any, any) == 0) {
+    const __mmask64 dots = _mm512_test_epi8_mask(any, any);
+    if (dots == 0) {
         UNROLL_FULLY
         for (uint32_t c = 0; c < 8; ++c)
             columns[c][g] = any;
-        return;
+        return dots;
     }
     __m512i blocks[8];
     splitIntoBlocks(rows, blocks);
     UNROLL_FULLY
     for (uint32_t c = 0; c < 8; ++c)
         columns[c][g] = blockColumns(gatherByteColumns(blocks[c]));
+    return dots;
+}
+
+// The first and last byte columns with a dot, gathered stretch by stretch
+// as the rows are turned around: no search through the columns afterwards.
+struct DotEnds {
+    uint32_t firstByte; // lineBytes: none yet
+    uint32_t lastByte;
+};
+
+// Takes the byte columns with a dot of the stretch from byte column at.
+WIDE_STEP void noteDots(DotEnds* ends, uint32_t lineBytes, uint32_t at, __mmask64 dots)
+{
+    if (dots == 0)
+        return;
+    if (ends->firstByte == lineBytes)
+        ends->firstByte = at + static_cast<uint32_t>(__builtin_ctzll(dots));
+    ends->lastByte = at + 63 - static_cast<uint32_t>(__builtin_clzll(dots));
+}
+
+// Byte column b of rows [0, count) ORed together, without padding bits.
+unsigned byteColumn(const unsigned char* band, uint32_t widthDots, uint32_t count, uint32_t b)
+{
+    const uint32_t lineBytes = (widthDots + 7) / 8;
+    unsigned any = 0;
+    for (uint32_t r = 0; r < count; ++r)
+        any |= band[static_cast<size_t>(r) * lineBytes + b];
+    return b == lineBytes - 1 && widthDots % 8 != 0 ? any & (0xFF00u >> widthDots % 8) : any;
 }
 
 // Stores the first `count` bytes of value (all of them from 64 on).
@@ -163,6 +193,13 @@ WIDE_STEP void storeBytes(unsigned char* out, __m512i value, uint32_t count)
         _mm512_storeu_si512(out, value);
     else
         _mm512_mask_storeu_epi8(out, (uint64_t{1} << count) - 1, value);
+}
+
+// Zeros to the first `count` bytes of out.
+WIDE_STEP void storeZeros(unsigned char* out, uint32_t count)
+{
+    for (uint32_t at = 0; at < count; at += 64)
+        storeBytes(out + at, _mm512_setzero_si512(), count - at);
 }
 
 // The command's bytes of 64 columns from their groups (column x of group g
@@ -200,7 +237,7 @@ WIDE_STEP void weaveColumns(const __m512i (&column)[Groups], unsigned char* out,
 
 template <uint32_t Groups>
 WIDE_TARGET void transposeWideGroups(const unsigned char* band, uint32_t widthDots, uint32_t filled,
-                                     unsigned char* columns)
+                                     unsigned char* columns, DotEnds* ends)
 {
     const uint32_t lineBytes = (widthDots + 7) / 8;
     for (uint32_t at = 0; at < widthDots; at += 512) {
@@ -215,37 +252,54 @@ WIDE_TARGET void transposeWideGroups(const unsigned char* band, uint32_t widthDo
 
         // column[c][g]: columns 64c to 64c + 63 of the stretch, group g.
         __m512i column[8][Groups];
+        __mmask64 dotBytes = 0; // bit i: byte column i of the stretch has a dot
         UNROLL_FULLY
         for (uint32_t g = 0; g < Groups; ++g) {
             const uint32_t top = 8 * g;
             const uint32_t present = filled > top ? filled - top : 0;
-            transposeGroup<Groups>(band + static_cast<size_t>(top) * lineBytes + at / 8, lineBytes, present, stretch,
-                                   g, column);
+            dotBytes |= transposeGroup<Groups>(band + static_cast<size_t>(top) * lineBytes + at / 8, lineBytes,
+                                               present, stretch, g, column);
         }
+        noteDots(ends, lineBytes, at / 8, dotBytes);
         unsigned char* out = columns + static_cast<size_t>(at) * Groups;
         for (uint32_t c = 0; 64 * c < stretch.dots; ++c) {
             const uint32_t dots = stretch.dots - 64 * c < 64 ? stretch.dots - 64 * c : 64;
-            weaveColumns<Groups>(column[c], out + static_cast<size_t>(64 * c) * Groups, dots * Groups);
+            // Blank columns (the margins, most often) need no weaving.
+            if (((dotBytes >> (8 * c)) & 0xFF) == 0)
+                storeZeros(out + static_cast<size_t>(64 * c) * Groups, dots * Groups);
+            else
+                weaveColumns<Groups>(column[c], out + static_cast<size_t>(64 * c) * Groups, dots * Groups);
         }
     }
 }
 
 // The band height decides the layout: each count of bytes a column has its
 // own code, with every small loop laid out flat.
-WIDE_TARGET void transposeWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
-                               unsigned char* columns)
+WIDE_TARGET int transposeWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
+                              unsigned char* columns, uint32_t* first, uint32_t* last)
 {
     const uint32_t filled = count < rows ? count : rows;
+    const uint32_t lineBytes = (widthDots + 7) / 8;
+    DotEnds ends = {lineBytes, 0};
     switch ((rows + 7) / 8) {
-    case 1: transposeWideGroups<1>(band, widthDots, filled, columns); break;
-    case 2: transposeWideGroups<2>(band, widthDots, filled, columns); break;
-    case 3: transposeWideGroups<3>(band, widthDots, filled, columns); break;
-    case 4: transposeWideGroups<4>(band, widthDots, filled, columns); break;
-    case 5: transposeWideGroups<5>(band, widthDots, filled, columns); break;
-    case 6: transposeWideGroups<6>(band, widthDots, filled, columns); break;
-    case 7: transposeWideGroups<7>(band, widthDots, filled, columns); break;
-    default: transposeWideGroups<8>(band, widthDots, filled, columns); break;
+    case 1: transposeWideGroups<1>(band, widthDots, filled, columns, &ends); break;
+    case 2: transposeWideGroups<2>(band, widthDots, filled, columns, &ends); break;
+    case 3: transposeWideGroups<3>(band, widthDots, filled, columns, &ends); break;
+    case 4: transposeWideGroups<4>(band, widthDots, filled, columns, &ends); break;
+    case 5: transposeWideGroups<5>(band, widthDots, filled, columns, &ends); break;
+    case 6: transposeWideGroups<6>(band, widthDots, filled, columns, &ends); break;
+    case 7: transposeWideGroups<7>(band, widthDots, filled, columns, &ends); break;
+    default: transposeWideGroups<8>(band, widthDots, filled, columns, &ends); break;
     }
+    if (ends.firstByte == lineBytes)
+        return 0;
+    // The leftmost dot of a byte column is its highest bit; the rightmost,
+    // its lowest.
+    const unsigned firstBits = byteColumn(band, widthDots, filled, ends.firstByte);
+    const unsigned lastBits = byteColumn(band, widthDots, filled, ends.lastByte);
+    *first = 8 * ends.firstByte + static_cast<uint32_t>(__builtin_clz(firstBits)) - 24;
+    *last = 8 * ends.lastByte + 7 - static_cast<uint32_t>(__builtin_ctz(lastBits));
+    return 1;
 }
 
 } // namespace
@@ -256,12 +310,11 @@ int wideTransposeAvailable()
 }
 
 int transposeWideColumns(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
-                         unsigned char* columns)
+                         unsigned char* columns, uint32_t* first, uint32_t* last)
 {
     if (rows == 0 || rows > kWideMaxRows)
-        return 0;
-    transposeWide(band, widthDots, rows, count, columns);
-    return 1;
+        return -1;
+    return transposeWide(band, widthDots, rows, count, columns, first, last);
 }
 
 #else
@@ -271,9 +324,9 @@ int wideTransposeAvailable()
     return 0;
 }
 
-int transposeWideColumns(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*)
+int transposeWideColumns(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*, uint32_t*)
 {
-    return 0;
+    return -1;
 }
 
 #endif
