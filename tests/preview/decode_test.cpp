@@ -1,7 +1,6 @@
 // The decoder on hand-built streams, for what the filter's own streams do
 // not show (the roundtrip and job tests decode those command by command and
-// dot for dot): every mode it knows, images without a position of their
-// own, NUL runs, pages and the job end; and broken streams, reported at the
+// dot for dot): every mode it knows, NUL runs, pages and the job end; and broken streams, reported at the
 // offending command's offset with everything before it still decoded.
 #include <gtest/gtest.h>
 
@@ -40,26 +39,6 @@ TEST(Decode, BitImageModesGiveTheirGeometry)
         EXPECT_EQ((std::vector<uint32_t>{m.bytesPerColumn, m.dotsPerColumn, m.rowPitch, m.density}),
                   (std::vector<uint32_t>{c.bytesPerColumn, c.dots, c.rowPitch, c.density})) << c.mode;
     }
-}
-
-TEST(Decode, ImagesWithoutAPositionOfTheirOwn)
-{
-    StreamBytes s;
-    s.add({0x1B, 'J', 24});         // 24/180 in
-    s.add({0x1B, '$', 0xC8, 0x00}); // 200/360 in
-    s.addImage(39, std::vector<uint8_t>(4 * 3, 0xFF), 4);
-    s.addImage(40, std::vector<uint8_t>(2 * 3, 0x80), 2); // where the last image ended
-    s.add({0x0D});
-    s.addImage(33, {0x80, 0x00, 0x01}, 1); // after a carriage return: the left edge
-    const DecodedStream d = decodeOk(s);
-    ASSERT_EQ(d.pages.size(), 1u);
-    const std::vector<BitImage>& im = d.pages[0].images;
-    ASSERT_EQ(im.size(), 3u);
-    EXPECT_EQ(im[1].x, 200 * 6 + 4 * 12); // four 1/180 inch columns later
-    EXPECT_EQ(im[1].y, 24 * 12);
-    EXPECT_EQ(im[2].x, 0);
-    EXPECT_EQ(d.commands[3].image, 1);
-    EXPECT_EQ(pageDotCount(d.pages[0]), 12u * 8 + 6 + 2);
 }
 
 TEST(Decode, NulRunsPagesAndTheJobEnd)

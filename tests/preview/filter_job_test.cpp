@@ -86,35 +86,3 @@ TEST(FilterJob, SampleAndTextPagesOn9PinPrinter)
         }
     }
 }
-
-TEST(FilterJob, RollPaperJobWithEveryOption)
-{
-    RasterJob job;
-    job.kind = PageKind::Random;
-    job.pages = 2;
-    job.fillPercent = 5;
-    job.seed = 9;
-    const DecodedStream d = printJob(job, "impact24-a4-roll.ppd",
-                                     "InputSlot=RollPaper KXSvRP=On KXTearOff=On KXTopMP=Driver KXPackMode=Auto "
-                                     "KXPrintDirection=UniOn KXSpeed=High", 24);
-    ASSERT_GE(d.commands.size(), 10u);
-    EXPECT_EQ(d.commands[0].kind, CommandKind::PacketModeExit);
-    EXPECT_EQ(d.commands[1].kind, CommandKind::Reset);
-    ASSERT_EQ(countKind(d, CommandKind::Speed), 1u);
-    ASSERT_EQ(countKind(d, CommandKind::Direction), 1u);
-    for (const Command& c : d.commands)
-        EXPECT_TRUE((c.kind != CommandKind::Speed && c.kind != CommandKind::Direction) || c.args[0] == 1u);
-    // Roll paper: each page ends with a short feed and a new page length.
-    ASSERT_EQ(d.pages.size(), 2u);
-    EXPECT_EQ(d.pages[0].end, PageEnd::PageLength);
-    EXPECT_EQ(d.pages[1].end, PageEnd::PageLength);
-    EXPECT_EQ(d.pages[1].length, 7920u);
-    // The printable area from 0.5 inch to 11.19 inches below the top edge, in 1/360 inch.
-    EXPECT_TRUE(d.pages[0].hasFormat);
-    EXPECT_EQ(d.pages[0].top, 180u);
-    EXPECT_EQ(d.pages[0].bottom, 4030u);
-    EXPECT_EQ(d.jobEndHandling, 'D');
-    for (const Page& page : d.pages) // high speed with the printer's flag: the fast 180 dpi mode
-        for (const BitImage& image : page.images)
-            EXPECT_EQ(image.mode, 37);
-}

@@ -10,7 +10,7 @@
 #include "decoded.h"
 #include "filter_process.h"
 #include "page_image.h"
-#include "rastergen_args.h"
+#include "raster_pages.h"
 
 namespace {
 
@@ -49,21 +49,9 @@ std::string printSamplePage(const TempDir& dir, uint32_t hdpi, uint32_t vdpi)
 
 } // namespace
 
-TEST(Rastergen, PagesKeepToTheirPrintableAreaAndRandomOnesToSeedAndFill)
+TEST(Rastergen, RandomPagesFollowSeedAndFill)
 {
-    RasterJob job = smallJob(PageKind::Sample);
-    parseMedia("a4", &job);
-    for (PageKind kind : {PageKind::Sample, PageKind::Text})
-        for (uint32_t dpi : {60u, 180u, 360u}) {
-            job.kind = kind;
-            job.hdpi = job.vdpi = dpi;
-            const PageLayout layout = jobPageLayout(job);
-            PageBitmap page;
-            ASSERT_EQ(fillPage(&page, layout, jobPageContent(job, 1)), 0);
-            EXPECT_GT(countPageDots(page), 0u);
-            EXPECT_EQ(countPageDots(clipPage(page, layout.printWidth, layout.printHeight)), countPageDots(page)) << dpi;
-        }
-    job = smallJob(PageKind::Random);
+    RasterJob job = smallJob(PageKind::Random);
     const PageLayout layout = jobPageLayout(job);
     PageBitmap a, b;
     ASSERT_EQ(fillPage(&a, layout, jobPageContent(job, 1)), 0);

@@ -44,11 +44,6 @@ TEST(CommandSequences, JobStart)
         EXPECT_EQ(job.hex(), c.bytes) << c.choices;
         EXPECT_EQ(job.status, "");
     }
-    TestJob job;
-    EXPECT_EQ(sendJobStart(&job.state, nullptr, 3600, 360, -1, 0), 22);
-    EXPECT_EQ(sendJobStart(&job.state, &oneInch, 0, 360, -1, 0), 22);
-    EXPECT_EQ(sendJobStart(&job.state, &oneInch, 3600, 0, -1, 0), 22);
-    EXPECT_EQ(job.hex(), "");
 }
 
 TEST(CommandSequences, PageEndAndJobEnd)
