@@ -39,11 +39,11 @@ void setMedia(pappl_pr_driver_data_t* data)
     for (int i = 0; i < mediaCount(); ++i)
         if (std::strcmp(mediaAt(i)->pwgName, kDefaultMedia) == 0)
             a4 = mediaAt(i);
+    // PAPPL accepts no other margins for the ready media: the top margin is
+    // given as large as the bottom one, so a client keeps clear of both.
     pappl_media_col_t media{};
-    media.left_margin = hundredthsOfMm(kMarginLeft);
-    media.right_margin = hundredthsOfMm(kMarginRight);
-    media.top_margin = hundredthsOfMm(kMarginTop);
-    media.bottom_margin = hundredthsOfMm(kMarginBottom);
+    media.left_margin = media.right_margin = data->left_right;
+    media.top_margin = media.bottom_margin = data->bottom_top;
     pwg_media_t* pwg = pwgMediaForPWG(a4->pwgName);
     media.size_width = pwg->width;
     media.size_length = pwg->length;
@@ -103,6 +103,11 @@ bool setUpDriver(pappl_system_t* system, const char* driverName, const char*, co
     data->sides_supported = PAPPL_SIDES_ONE_SIDED;
     data->sides_default = PAPPL_SIDES_ONE_SIDED;
     data->orient_default = IPP_ORIENT_NONE;
+    // Continuous paper leaves the printer over the top, printed side up.
+    data->num_bin = 1;
+    data->bin[0] = "face-up";
+    data->bin_default = 0;
+    data->output_face_up = true;
     makeGraphicsDither(data->gdither);
     makePhotoDither(data->pdither);
 

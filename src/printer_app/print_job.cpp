@@ -20,6 +20,7 @@ int drainOutput(PrintJob* job)
     const ssize_t written = papplDeviceWrite(job->device, job->output, job->outputUsed);
     if (written < 0 || static_cast<size_t>(written) != job->outputUsed)
         job->deviceError = errno != 0 ? errno : EIO;
+    job->handedBytes += job->outputUsed;
     job->outputUsed = 0;
     return job->deviceError;
 }
@@ -45,25 +46,37 @@ int flushDevice(void* context)
     auto* job = static_cast<PrintJob*>(context);
     if (drainOutput(job) != 0)
         return 1;
+    // PAPPL keeps small writes in a buffer of its own and does not say when
+    // sending it fails; the device's count of bytes written does.
+    errno = 0;
     papplDeviceFlush(job->device);
+    pappl_devmetrics_t metrics;
+    papplDeviceGetMetrics(job->device, &metrics);
+    if (metrics.write_bytes - job->deviceBaseline < job->handedBytes) {
+        job->deviceError = errno != 0 ? errno : EIO;
+        return 1;
+    }
     return 0;
 }
 
 // The engine's status lines go to the job's log; its errors are kept for
 // the job's message.
-void statusLine(void* context, const char* text, size_t length)
+void takeStatusLine(void* context, const char* text, size_t length)
 {
     auto* job = static_cast<PrintJob*>(context);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
-        --length;
-    const int n = length > 1000 ? 1000 : static_cast<int>(length);
-    if (std::strncmp(text, "ERROR: ", 7) == 0 && n > 7) {
-        std::snprintf(job->engineError, sizeof job->engineError, "%.*s", n - 7, text + 7);
-        papplLogJob(job->job, PAPPL_LOGLEVEL_ERROR, "%.*s", n - 7, text + 7);
-    } else if (std::strncmp(text, "INFO: ", 6) == 0) {
-        papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "%.*s", n - 6, text + 6);
+    char line[512];
+    size_t n = 0;
+    for (size_t i = 0; i < length && n + 1 < sizeof line; ++i)
+        if (text[i] != '\n' && text[i] != '\r' && text[i] != '\0')
+            line[n++] = text[i];
+    line[n] = '\0';
+    if (std::strncmp(line, "ERROR: ", 7) == 0) {
+        std::snprintf(job->engineError, sizeof job->engineError, "%.150s", line + 7);
+        papplLogJob(job->job, PAPPL_LOGLEVEL_ERROR, "%s", line + 7);
+    } else if (std::strncmp(line, "INFO: ", 6) == 0) {
+        papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "%s", line + 6);
     } else {
-        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%.*s", n, text);
+        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s", line);
     }
 }
 
@@ -145,6 +158,9 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     }
     job->job = papplJob;
     job->device = device;
+    pappl_devmetrics_t metrics;
+    papplDeviceGetMetrics(device, &metrics);
+    job->deviceBaseline = metrics.write_bytes;
     job->driver = driver;
     job->pageSize = pageSize;
     const SourceSpec* source = findSource(options->media.source);
@@ -153,7 +169,7 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
 
     JobHost host{};
     host.printer = OutputStream{writeToDevice, flushDevice, job};
-    host.status = StatusSink{statusLine, job};
+    host.status = StatusSink{takeStatusLine, job};
     host.cancelRequested = cancelRequested;
     host.context = job;
     initJobState(&job->engine, &host);

@@ -27,6 +27,8 @@ struct PrintJob {
     // Printer bytes are collected here and handed to PAPPL in blocks larger
     // than its device buffer, so a failing device is seen at once.
     size_t outputUsed;
+    size_t handedBytes;          // bytes given to papplDeviceWrite
+    size_t deviceBaseline;       // the device's written bytes when the job began
     unsigned char output[kOutputBufferSize];
 };
 
