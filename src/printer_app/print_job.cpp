@@ -89,14 +89,26 @@ int cancelRequested(void* context, uint32_t* pendingBytes)
 }
 
 // The printer's vendor options for the engine, each from the job, the
-// printer's default or the option's own default.
+// printer's default or the option's own default. 0, or 22 with the job's
+// message set for a value the option does not have.
 int applyOptions(PrintJob* job, const pappl_pr_options_t* options)
 {
     ipp_t* printerAttrs = papplPrinterGetDriverAttributes(papplJobGetPrinter(job->job));
     int status = 0;
     for (int i = 0; i < vendorOptionCount() && status == 0; ++i) {
         const VendorOption* option = vendorOptionAt(i);
-        const VendorValue* value = resolveVendorValue(option, options, printerAttrs);
+        const char* badValue = nullptr;
+        const VendorValue* value = resolveVendorValue(option, options, printerAttrs, &badValue);
+        if (value == nullptr) {
+            char values[128] = "";
+            for (int v = 0; v < option->valueCount; ++v)
+                std::snprintf(values + std::strlen(values), sizeof values - std::strlen(values), "%s%s",
+                              v != 0 ? ", " : "", option->values[v].keyword);
+            papplJobSetMessage(job->job, "Unsupported %s value '%s' (supported: %s).", option->name, badValue,
+                               values);
+            status = 22;
+            break;
+        }
         status = setOptionChoice(&job->engine.options, option->ppdKeyword, value->ppdChoice);
         papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s=%s (%s %s)", option->name, value->keyword,
                     option->ppdKeyword, value->ppdChoice);
@@ -179,8 +191,12 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     config.pageSize = pageSize;
     config.graphicsFlags = driver->graphicsFlags;
     config.speedCommandEnabled = driver->speedCommand;
-    if (configureJob(&job->engine, &config) != 0 || applyOptions(job, options) != 0) {
+    if (configureJob(&job->engine, &config) != 0) {
         papplJobSetMessage(papplJob, "The job's settings could not be applied.");
+        delete job;
+        return nullptr;
+    }
+    if (applyOptions(job, options) != 0) {
         delete job;
         return nullptr;
     }

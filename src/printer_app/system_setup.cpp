@@ -6,7 +6,6 @@
 #include "printer_app/driver_setup.h"
 #include "printer_app/ghostscript_input.h"
 #include "printer_app/raw_input.h"
-#include "printer_app/request_checks.h"
 
 namespace {
 
@@ -103,6 +102,5 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     papplSystemAddMIMEFilter(system, "application/postscript", "image/pwg-raster", printWithGhostscript,
                              ghostscript);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
-    papplSystemSetOperationCallback(system, rejectBadOptionValues, nullptr);
     return system;
 }

@@ -54,10 +54,14 @@ void describeVendorOptions(pappl_pr_driver_data_t* data, ipp_t* attrs)
 }
 
 const VendorValue* resolveVendorValue(const VendorOption* option, const pappl_pr_options_t* options,
-                                      ipp_t* printerAttrs)
+                                      ipp_t* printerAttrs, const char** badValue)
 {
-    const VendorValue* value = findVendorValue(option, cupsGetOption(option->name, options->num_vendor,
-                                                                     options->vendor));
+    const char* jobValue = cupsGetOption(option->name, options->num_vendor, options->vendor);
+    const VendorValue* value = findVendorValue(option, jobValue);
+    if (jobValue != nullptr && value == nullptr) {
+        *badValue = jobValue;
+        return nullptr;
+    }
     if (value == nullptr && printerAttrs != nullptr) {
         char name[128];
         std::snprintf(name, sizeof name, "%s-default", option->name);

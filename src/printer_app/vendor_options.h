@@ -30,5 +30,8 @@ void describeVendorOptions(pappl_pr_driver_data_t* data, ipp_t* attrs);
 // The value a job prints with: the job's own, else the printer's default
 // (from the printer's driver attributes, which PAPPL 1.3.1 does not pass on
 // to the job), else the option's first value. printerAttrs may be null.
+// Null when the job names a value the option does not have (PAPPL 1.3.1
+// takes any value of a driver's own attribute); *badValue is then that
+// value. A printer default that is not one of the values counts as unset.
 const VendorValue* resolveVendorValue(const VendorOption* option, const pappl_pr_options_t* options,
-                                      ipp_t* printerAttrs);
+                                      ipp_t* printerAttrs, const char** badValue);
