@@ -1,5 +1,6 @@
 #include "printer_app/raster_driver.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +14,7 @@ struct RasterJob {
     PrintJob* print;
     SheetCrop crop;
     uint32_t linesPushed; // printable lines handed to the engine on this page
+    uint32_t linesSeen;   // sheet lines PAPPL has delivered on this page
     int pageOpen;
     unsigned char* line;  // one printable line
 };
@@ -75,6 +77,7 @@ bool rasterStartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
         return false;
     }
     raster->linesPushed = 0;
+    raster->linesSeen = 0;
     if (printJobStartPage(print, &header) != 0)
         return false;
     raster->pageOpen = 1;
@@ -87,6 +90,7 @@ bool rasterWriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, uns
     RasterJob* raster = rasterJobOf(job);
     if (raster == nullptr)
         return false;
+    ++raster->linesSeen;
     // After a cancel PAPPL pads the page with blank lines: they are not fed.
     if (!raster->pageOpen || checkCancelled(raster->print))
         return true;
@@ -107,7 +111,7 @@ bool rasterWriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, uns
     return true;
 }
 
-bool rasterEndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned)
+bool rasterEndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned page)
 {
     RasterJob* raster = rasterJobOf(job);
     if (raster == nullptr)
@@ -115,6 +119,15 @@ bool rasterEndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsig
     if (!raster->pageOpen || checkCancelled(raster->print))
         return true;
     raster->pageOpen = 0;
+    // PAPPL ends a page whose data stopped short without a word: the
+    // document was cut off. The page and the job end on paper there.
+    if (raster->linesSeen < options->header.cupsHeight) {
+        char message[160];
+        std::snprintf(message, sizeof message, "The document data ended in the middle of page %u.", page);
+        failJob(&raster->print->engine, 5);
+        failPrintJob(raster->print, message);
+        return false;
+    }
     if (padPage(raster) != 0)
         return raster->print->cancelled != 0;
     return printJobFinishPage(raster->print) == 0;

@@ -1,0 +1,107 @@
+// impact-dot-compare: decodes two printer streams and compares the dots
+// each page puts on paper.
+//
+//   impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] A B
+// Prints one line per page: the dots of A and of B, how many only one of
+// them has, and the offset (in dots) that would best line B up with A.
+// Exit status 0 when both have the same pages and no page differs in more
+// than N dots (default 0), 1 otherwise, 2 for bad arguments or a stream
+// that does not decode.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "impact_decode.h"
+
+namespace {
+
+bool decodeFile(const char* path, const PrinterClass& printer, DecodedStream* out)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        return false;
+    if (decodeStream(bytes.data(), bytes.size(), printer, out) != 0) {
+        std::printf("%s: %s\n", path, describeError(*out).c_str());
+        return false;
+    }
+    return true;
+}
+
+using DotSet = std::set<std::pair<int64_t, int64_t>>;
+
+DotSet dotSet(const Page& page, uint32_t hdpi, uint32_t vdpi)
+{
+    DotSet set;
+    for (const Dot& dot : pageDots(page, hdpi, vdpi))
+        set.insert({dot.y, dot.x});
+    return set;
+}
+
+size_t onlyIn(const DotSet& a, const DotSet& b, int64_t dy = 0, int64_t dx = 0)
+{
+    size_t n = 0;
+    for (const auto& dot : a)
+        n += b.count({dot.first + dy, dot.second + dx}) == 0;
+    return n;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int pins = 24;
+    unsigned hdpi = 180, vdpi = 180;
+    size_t maxDiffer = 0;
+    const char* paths[2] = {nullptr, nullptr};
+    int files = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--pins") == 0 && i + 1 < argc)
+            pins = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--dpi") == 0 && i + 1 < argc)
+            std::sscanf(argv[++i], "%ux%u", &hdpi, &vdpi);
+        else if (std::strcmp(argv[i], "--max-differ") == 0 && i + 1 < argc)
+            maxDiffer = std::strtoul(argv[++i], nullptr, 10);
+        else if (files < 2)
+            paths[files++] = argv[i];
+    }
+    PrinterClass printer;
+    if (files != 2 || hdpi == 0 || vdpi == 0 || printerClassForPins(pins, &printer) != 0) {
+        std::fprintf(stderr, "usage: impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] A B\n");
+        return 2;
+    }
+    DecodedStream a, b;
+    if (!decodeFile(paths[0], printer, &a) || !decodeFile(paths[1], printer, &b))
+        return 2;
+    int status = a.pages.size() == b.pages.size() ? 0 : 1;
+    std::printf("pages: %zu and %zu\n", a.pages.size(), b.pages.size());
+    for (size_t p = 0; p < std::min(a.pages.size(), b.pages.size()); ++p) {
+        const DotSet da = dotSet(a.pages[p], hdpi, vdpi), db = dotSet(b.pages[p], hdpi, vdpi);
+        const size_t onlyA = onlyIn(da, db), onlyB = onlyIn(db, da);
+        // The shift of B within two dots that leaves the fewest differences.
+        int64_t bestY = 0, bestX = 0;
+        size_t best = onlyA + onlyB;
+        for (int64_t dy = -2; dy <= 2 && best != 0; ++dy)
+            for (int64_t dx = -2; dx <= 2; ++dx) {
+                const size_t n = onlyIn(da, db, dy, dx) + onlyIn(db, da, -dy, -dx);
+                if (n < best) {
+                    best = n;
+                    bestY = dy;
+                    bestX = dx;
+                }
+            }
+        std::printf("page %zu: %zu and %zu dots, %zu only in A, %zu only in B; best shift of B %lld,%lld "
+                    "(x,y dots) leaves %zu\n",
+                    p + 1, da.size(), db.size(), onlyA, onlyB, static_cast<long long>(bestX),
+                    static_cast<long long>(bestY), best);
+        if (onlyA + onlyB > maxDiffer)
+            status = 1;
+    }
+    return status;
+}
