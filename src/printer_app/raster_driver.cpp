@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "printer_app/image_input.h"
 #include "printer_app/page_geometry.h"
 #include "printer_app/print_job.h"
 
@@ -16,6 +17,7 @@ struct RasterJob {
     uint32_t linesPushed; // printable lines handed to the engine on this page
     uint32_t linesSeen;   // sheet lines PAPPL has delivered on this page
     int pageOpen;
+    int imageJob;         // printed whole at the start; PAPPL's lines are not used
     unsigned char* line;  // one printable line
 };
 
@@ -51,6 +53,16 @@ bool rasterStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     }
     raster->print = print;
     papplJobSetData(job, raster);
+    if (isImageFormat(papplJobGetFormat(job))) {
+        raster->imageJob = 1;
+        if (printImage(print, options) != 0) {
+            // PAPPL does not end a job whose start failed.
+            papplJobSetData(job, nullptr);
+            closePrintJob(print);
+            std::free(raster);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -60,7 +72,7 @@ bool rasterStartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     if (raster == nullptr)
         return false;
     PrintJob* print = raster->print;
-    if (checkCancelled(print))
+    if (raster->imageJob || checkCancelled(print))
         return true;
     const ResolutionSpec* resolution = findResolution(print->driver, options->header.HWResolution[0],
                                                       options->header.HWResolution[1]);

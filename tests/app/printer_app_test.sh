@@ -181,9 +181,7 @@ start_server app.log
 echo "--- [$SECONDS s] documents: every format, dots inside the document's boxes"
 # printer | job | document | submit options | impact-stream-check arguments
 both="--pages 2 --box $BOXES_PAGE1 --box $BOXES_PAGE2"
-# PAPPL scales an image into the margins: its box moves by up to 0.2 in.
-# (PAPPL 1.3.1 squeezes an image printed at a resolution that is not
-# square; images are tried at square ones.)
+# An image is fitted to the printable area: its box moves by up to 0.2 in.
 image="--pages 1 --box $BOXES_PAGE1 --tolerance 0.2"
 while IFS='|' read -r printer job doc options checks; do
   # shellcheck disable=SC2086
@@ -199,7 +197,7 @@ p24|pwg1|boxes-k1.pwg||--pins 24 --dpi 180x180 $both
 p9|pwg8|boxes-g8.pwg||--pins 9 --dpi 120x72 $both
 p24|urf|boxes.urf||--pins 24 --dpi 180x180 $both
 p24|png|box1.png||--pins 24 --dpi 180x180 $image
-p9|jpeg|box1.jpg|-o printer-resolution=72dpi|--pins 9 --dpi 72x72 $image
+p9|jpeg|box1.jpg|-o print-quality=high|--pins 9 --dpi 240x72 $image --mode 3
 EOF
 
 echo "--- [$SECONDS s] the same dots as the filter chain with the PPD"
