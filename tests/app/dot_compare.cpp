@@ -1,5 +1,6 @@
 // impact-dot-compare: decodes two printer streams and compares the dots
-// each page puts on paper.
+// each page puts on paper; or checks that a cancelled job's stream ends as
+// a cancelled job must.
 //
 //   impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] A B
 // Prints one line per page: the dots of A and of B, how many only one of
@@ -7,6 +8,11 @@
 // Exit status 0 when both have the same pages and no page differs in more
 // than N dots (default 0), 1 otherwise, 2 for bad arguments or a stream
 // that does not decode.
+//
+//   impact-dot-compare [--pins 9|24] --cancelled A
+// Prints the number of pages; exit status 0 when A decodes, the bit image
+// in flight was completed, a run of at least 16 NUL bytes follows, and
+// after it only the page end and the job end; 1 otherwise.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +58,44 @@ size_t onlyIn(const DotSet& a, const DotSet& b, int64_t dy = 0, int64_t dx = 0)
     return n;
 }
 
+// The stream of a job cancelled in the middle of a page.
+int checkCancelled(const DecodedStream& s)
+{
+    std::printf("pages: %zu\n", s.pages.size());
+    if (s.failed || !s.jobEnd) {
+        std::printf("the stream %s\n", s.failed ? describeError(s).c_str() : "has no job end");
+        return 1;
+    }
+    size_t last = s.commands.size();
+    for (size_t i = 0; i < s.commands.size(); ++i)
+        if (s.commands[i].kind == CommandKind::Nul && s.commands[i].args[0] >= 16)
+            last = i;
+    if (last == s.commands.size()) {
+        std::printf("no run of 16 NUL bytes\n");
+        return 1;
+    }
+    bool pageEnd = false;
+    for (size_t i = last + 1; i < s.commands.size(); ++i) {
+        switch (s.commands[i].kind) {
+        case CommandKind::FormFeed:
+        case CommandKind::PageLength:
+            pageEnd = true;
+            break;
+        case CommandKind::Feed: // the roll-paper page end's short feed
+        case CommandKind::Reset:
+        case CommandKind::CarriageReturn:
+        case CommandKind::PaperHandling:
+            break;
+        default:
+            std::printf("%s after the NUL bytes\n", describeCommand(s.commands[i], s).c_str());
+            return 1;
+        }
+    }
+    if (!pageEnd)
+        std::printf("no page end after the NUL bytes\n");
+    return pageEnd ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,6 +103,7 @@ int main(int argc, char** argv)
     int pins = 24;
     unsigned hdpi = 180, vdpi = 180;
     size_t maxDiffer = 0;
+    bool cancelled = false;
     const char* paths[2] = {nullptr, nullptr};
     int files = 0;
     for (int i = 1; i < argc; ++i) {
@@ -66,12 +111,21 @@ int main(int argc, char** argv)
             pins = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--dpi") == 0 && i + 1 < argc)
             std::sscanf(argv[++i], "%ux%u", &hdpi, &vdpi);
+        else if (std::strcmp(argv[i], "--cancelled") == 0)
+            cancelled = true;
         else if (std::strcmp(argv[i], "--max-differ") == 0 && i + 1 < argc)
             maxDiffer = std::strtoul(argv[++i], nullptr, 10);
         else if (files < 2)
             paths[files++] = argv[i];
     }
     PrinterClass printer;
+    if (cancelled && files == 1 && printerClassForPins(pins, &printer) == 0) {
+        DecodedStream a;
+        std::ifstream in(paths[0], std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        decodeStream(bytes.data(), bytes.size(), printer, &a);
+        return checkCancelled(a);
+    }
     if (files != 2 || hdpi == 0 || vdpi == 0 || printerClassForPins(pins, &printer) != 0) {
         std::fprintf(stderr, "usage: impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] A B\n");
         return 2;
