@@ -72,6 +72,11 @@ const char* detectFormat(const unsigned char* header, size_t size, void*)
 pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data)
 {
     auto* ghostscript = static_cast<GhostscriptSettings*>(data);
+    // How long Ghostscript may work on a document without producing a page
+    // line, in seconds (this application's own server option).
+    if (const char* limit = cupsGetOption("ghostscript-idle-limit", optionCount, options))
+        if (std::atoi(limit) > 0)
+            ghostscript->idleLimit = std::atoi(limit);
     const char* port = cupsGetOption("server-port", optionCount, options);
     const char* logFile = cupsGetOption("log-file", optionCount, options);
     pappl_system_t* system = papplSystemCreate(

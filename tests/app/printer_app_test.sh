@@ -50,7 +50,7 @@ socket_uri="ipp://$(printf '%s' "$scratch/impact-printer-app.sock" | sed 's|/|%2
 start_server() {
   log=$scratch/$1
   "$app_bin" server -o server-port="$port" -o listen-hostname=127.0.0.1 -o log-file="$log" \
-    -o log-level=debug -o spool-directory="$scratch/spool" -o server-options=no-tls \
+    -o log-level=debug -o spool-directory="$scratch/spool" -o server-options=no-tls -o ghostscript-idle-limit=5 \
     >>"$scratch/server.out" 2>&1 &
   server_pid=$!
   for _ in $(seq 100); do
@@ -335,6 +335,7 @@ echo "--- [$SECONDS s] hostile requests"
 head -c $(($(stat -c %s "$docs/boxes-k1.pwg") / 2)) "$docs/boxes-k1.pwg" >"$docs/truncated.pwg"
 head -c 2000 /dev/urandom >"$docs/noise.bin"
 { printf '%%PDF-1.4\n'; head -c 2000 /dev/urandom; } >"$docs/noise.pdf"
+printf '%%!PS\n{ } loop\n' >"$docs/busy.ps"
 # job | format | attribute type | name | value | expected status | final state | words in the job's message
 while IFS='|' read -r job format type attr value status final words; do
   print_test "$type" "$attr" "$value" "$status"
@@ -353,6 +354,7 @@ speed-boxes.pdf|application/pdf|keyword|impact-speed|warp|successful-ok|aborted|
 format-noise.bin|application/x-unknown|keyword|sides|one-sided|successful-ok|aborted|
 cut-truncated.pwg|image/pwg-raster|keyword|sides|one-sided|successful-ok|aborted|ended in the middle of page
 noise-noise.pdf|application/pdf|keyword|sides|one-sided|successful-ok|aborted|could not be read
+busy-busy.ps|application/postscript|keyword|sides|one-sided|successful-ok|aborted|produced nothing for 5 seconds
 EOF
 serving || fail "the application stopped serving after hostile requests"
 
