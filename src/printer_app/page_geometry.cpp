@@ -7,12 +7,6 @@
 
 namespace {
 
-// Points to dots, to the nearest dot (halves up).
-uint32_t nearestDots(float points, uint32_t dpi)
-{
-    return static_cast<uint32_t>(std::floor(points * dpi / 72.0 + 0.5));
-}
-
 uint32_t dotsCovering(float points, uint32_t dpi)
 {
     const double dots = std::ceil(points * dpi / 72.0 - 1e-6);
@@ -28,8 +22,13 @@ int planSheetCrop(const cups_page_header2_t* sheet, const ppd_size_t* pageSize, 
     if (sheet->cupsBitsPerPixel != 1 || hdpi == 0 || vdpi == 0 || sheet->cupsWidth == 0 ||
         sheet->cupsBytesPerLine < (sheet->cupsWidth + 7) / 8)
         return 22;
-    crop->skipDots = nearestDots(pageSize->left, hdpi);
-    crop->skipLines = nearestDots(pageSize->length - pageSize->top, vdpi);
+    // Ghostscript, drawing the printable area for the CUPS filter, starts it
+    // a fraction of a dot into the sheet where the margin is not a whole
+    // number of dots, and inks every dot a shape touches: a shape's left or
+    // top edge lands on the dot the margin's end falls in. Skipping the
+    // margin rounded up puts it there too.
+    crop->skipDots = dotsCovering(pageSize->left, hdpi);
+    crop->skipLines = dotsCovering(pageSize->length - pageSize->top, vdpi);
     crop->sheetBytes = sheet->cupsBytesPerLine;
     crop->dots = dotsCovering(pageSize->right - pageSize->left, hdpi);
     crop->lines = dotsCovering(pageSize->top - pageSize->bottom, vdpi);
