@@ -2,12 +2,12 @@
 // each page puts on paper; or checks that a cancelled job's stream ends as
 // a cancelled job must.
 //
-//   impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] A B
+//   impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] [--within] A B
 // Prints one line per page: the dots of A and of B, how many only one of
 // them has, and the offset (in dots) that would best line B up with A.
 // Exit status 0 when both have the same pages and no page differs in more
-// than N dots (default 0), 1 otherwise, 2 for bad arguments or a stream
-// that does not decode.
+// than N dots (default 0), and with --within every dot of B is one of A's;
+// 1 otherwise, 2 for bad arguments or a stream that does not decode.
 //
 //   impact-dot-compare [--pins 9|24] --cancelled A
 // Prints the number of pages; exit status 0 when A decodes, the bit image
@@ -104,6 +104,7 @@ int main(int argc, char** argv)
     unsigned hdpi = 180, vdpi = 180;
     size_t maxDiffer = 0;
     bool cancelled = false;
+    bool within = false;
     const char* paths[2] = {nullptr, nullptr};
     int files = 0;
     for (int i = 1; i < argc; ++i) {
@@ -113,6 +114,8 @@ int main(int argc, char** argv)
             std::sscanf(argv[++i], "%ux%u", &hdpi, &vdpi);
         else if (std::strcmp(argv[i], "--cancelled") == 0)
             cancelled = true;
+        else if (std::strcmp(argv[i], "--within") == 0)
+            within = true;
         else if (std::strcmp(argv[i], "--max-differ") == 0 && i + 1 < argc)
             maxDiffer = std::strtoul(argv[++i], nullptr, 10);
         else if (files < 2)
@@ -127,7 +130,7 @@ int main(int argc, char** argv)
         return checkCancelled(a);
     }
     if (files != 2 || hdpi == 0 || vdpi == 0 || printerClassForPins(pins, &printer) != 0) {
-        std::fprintf(stderr, "usage: impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] A B\n");
+        std::fprintf(stderr, "usage: impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] [--within] A B\n");
         return 2;
     }
     DecodedStream a, b;
@@ -154,7 +157,7 @@ int main(int argc, char** argv)
                     "(x,y dots) leaves %zu\n",
                     p + 1, da.size(), db.size(), onlyA, onlyB, static_cast<long long>(bestX),
                     static_cast<long long>(bestY), best);
-        if (onlyA + onlyB > maxDiffer)
+        if (onlyA + onlyB > maxDiffer || (within && onlyB != 0))
             status = 1;
     }
     return status;
