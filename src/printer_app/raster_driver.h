@@ -1,0 +1,11 @@
+#pragma once
+// PAPPL's raster callbacks: pages from PWG and Apple raster, PNG and JPEG
+// arrive here as whole-sheet 1-bit lines.
+#include <pappl/pappl.h>
+
+bool rasterStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
+bool rasterStartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned page);
+bool rasterWriteLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned y,
+                     const unsigned char* line);
+bool rasterEndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned page);
+bool rasterEndJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);

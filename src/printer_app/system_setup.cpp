@@ -1,0 +1,111 @@
+#include "printer_app/system_setup.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "printer_app/driver_setup.h"
+#include "printer_app/ghostscript_input.h"
+#include "printer_app/raw_input.h"
+
+namespace {
+
+struct NamedFlag {
+    const char* name;
+    pappl_soptions_t flag;
+    bool set; // false: the name clears the flag
+};
+
+constexpr NamedFlag kServerOptions[] = {
+    {"no-multi-queue", PAPPL_SOPTIONS_MULTI_QUEUE, false},
+    {"raw-socket", PAPPL_SOPTIONS_RAW_SOCKET, true},
+    {"usb-printer", PAPPL_SOPTIONS_USB_PRINTER, true},
+    {"no-web-interface", PAPPL_SOPTIONS_WEB_INTERFACE, false},
+    {"web-log", PAPPL_SOPTIONS_WEB_LOG, true},
+    {"web-network", PAPPL_SOPTIONS_WEB_NETWORK, true},
+    {"web-remote", PAPPL_SOPTIONS_WEB_REMOTE, true},
+    {"web-security", PAPPL_SOPTIONS_WEB_SECURITY, true},
+    {"no-tls", PAPPL_SOPTIONS_NO_TLS, true},
+};
+
+pappl_soptions_t parseServerOptions(const char* text)
+{
+    pappl_soptions_t flags = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE;
+    while (text != nullptr && *text != '\0') {
+        const char* end = std::strchr(text, ',');
+        const size_t length = end != nullptr ? static_cast<size_t>(end - text) : std::strlen(text);
+        for (const NamedFlag& option : kServerOptions)
+            if (std::strlen(option.name) == length && std::strncmp(option.name, text, length) == 0)
+                flags = option.set ? (flags | option.flag) : (flags & ~option.flag);
+        text += length;
+        if (*text == ',')
+            ++text;
+    }
+    return flags;
+}
+
+pappl_loglevel_t parseLogLevel(const char* text)
+{
+    static const struct {
+        const char* name;
+        pappl_loglevel_t level;
+    } kLevels[] = {{"fatal", PAPPL_LOGLEVEL_FATAL}, {"error", PAPPL_LOGLEVEL_ERROR}, {"warn", PAPPL_LOGLEVEL_WARN},
+                   {"info", PAPPL_LOGLEVEL_INFO},   {"debug", PAPPL_LOGLEVEL_DEBUG}};
+    for (const auto& level : kLevels)
+        if (text != nullptr && std::strcmp(text, level.name) == 0)
+            return level.level;
+    return PAPPL_LOGLEVEL_WARN;
+}
+
+// Documents whose type the client did not say: PDF and PostScript by
+// their first bytes; PAPPL knows the rest.
+const char* detectFormat(const unsigned char* header, size_t size, void*)
+{
+    if (size >= 5 && std::memcmp(header, "%PDF-", 5) == 0)
+        return "application/pdf";
+    if (size >= 2 && std::memcmp(header, "%!", 2) == 0)
+        return "application/postscript";
+    return nullptr;
+}
+
+} // namespace
+
+pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data)
+{
+    auto* ghostscript = static_cast<GhostscriptSettings*>(data);
+    // How long Ghostscript may work on a document without producing a page
+    // line, in seconds (this application's own server option).
+    if (const char* limit = cupsGetOption("ghostscript-idle-limit", optionCount, options))
+        if (std::atoi(limit) > 0)
+            ghostscript->idleLimit = std::atoi(limit);
+    const char* port = cupsGetOption("server-port", optionCount, options);
+    const char* logFile = cupsGetOption("log-file", optionCount, options);
+    pappl_system_t* system = papplSystemCreate(
+        parseServerOptions(cupsGetOption("server-options", optionCount, options)), kAppName,
+        port != nullptr ? std::atoi(port) : 0, "_print,_universal",
+        cupsGetOption("spool-directory", optionCount, options), logFile != nullptr ? logFile : "-",
+        parseLogLevel(cupsGetOption("log-level", optionCount, options)),
+        cupsGetOption("auth-service", optionCount, options), false);
+    if (system == nullptr)
+        return nullptr;
+    papplSystemAddListeners(system, cupsGetOption("listen-hostname", optionCount, options));
+    if (const char* hostname = cupsGetOption("server-hostname", optionCount, options))
+        papplSystemSetHostName(system, hostname);
+    if (const char* group = cupsGetOption("admin-group", optionCount, options))
+        papplSystemSetAdminGroup(system, group);
+
+    static pappl_pr_driver_t drivers[16];
+    const int driverCount = listDrivers(drivers, 16);
+    papplSystemSetPrinterDrivers(system, driverCount, drivers, nullptr, nullptr, setUpDriver, nullptr);
+    papplSystemSetFooterHTML(system, "Serial-impact printers: 9-pin and 24-pin classes.");
+    pappl_version_t version{};
+    std::strncpy(version.name, kAppName, sizeof version.name - 1);
+    std::strncpy(version.sversion, kAppVersion, sizeof version.sversion - 1);
+    version.version[0] = 1;
+    papplSystemSetVersions(system, 1, &version);
+
+    papplSystemAddMIMEFilter(system, "application/pdf", "image/pwg-raster", printWithGhostscript, ghostscript);
+    papplSystemAddMIMEFilter(system, "application/postscript", "image/pwg-raster", printWithGhostscript,
+                             ghostscript);
+    papplSystemSetMIMECallback(system, detectFormat, nullptr);
+    return system;
+}

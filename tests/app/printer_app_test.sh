@@ -1,0 +1,387 @@
+#!/usr/bin/env bash
+# impact-printer-app end to end: the application on a free loopback port with
+# its own state, spool and log in a scratch folder, printers on file: devices
+# and on slow network printers, documents sent with the application's own
+# submit and with ipptool. The printer data is decoded: the dots where the
+# document put them, the same dots (mostly the same bytes) as CUPS's filter
+# chain with the PPD, printer defaults and job options in the bytes, a cancel
+# in the middle of a page, two printers at once, failing devices and hostile
+# requests, and the printers and their defaults after a restart.
+#   printer_app_test.sh <impact-printer-app> <rastertoimpact> <ppd dir>
+#                       <impact-stream-check> <impact-dot-compare> <impact-slow-printer>
+set -euo pipefail
+app_bin=$1 filter=$2 ppd_dir=$3 check=$4 compare=$5 slow=$6
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../spooler/common.sh"
+umask 022
+
+scratch=$(mktemp -d)
+export SNAP_COMMON=$scratch HOME=$scratch XDG_CONFIG_HOME=$scratch
+mkdir -p "$scratch/spool" "$scratch/out"
+out=$scratch/out
+server_pid=
+helper_pids=()
+stop_all() {
+  if [[ -n $server_pid ]]; then kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true; fi
+  for pid in "${helper_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # A sub-command that finds no server starts one of its own on this
+  # folder's socket: stop whatever still listens there.
+  for pid in $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u); do
+    kill "$pid" 2>/dev/null || true
+  done
+  rm -rf "$scratch"
+}
+trap stop_all EXIT
+
+# The sub-commands are PAPPL's own code, which does not free what it holds
+# when it exits: no leak reports from them under the sanitizers (the
+# server's memory errors still stop it).
+app() { ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$app_bin" "$@"; }
+
+# A port nothing listens on.
+port=
+for candidate in $(shuf -i 20000-60000 -n 40); do
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
+done
+[[ -n $port ]] || { echo "no free port" >&2; exit 1; }
+socket_uri="ipp://$(printf '%s' "$scratch/impact-printer-app.sock" | sed 's|/|%2F|g')"
+
+# start_server <log name>
+start_server() {
+  log=$scratch/$1
+  "$app_bin" server -o server-port="$port" -o listen-hostname=127.0.0.1 -o log-file="$log" \
+    -o log-level=debug -o spool-directory="$scratch/spool" -o server-options=no-tls -o ghostscript-idle-limit=5 \
+    >>"$scratch/server.out" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 100); do
+    [[ -S $scratch/impact-printer-app.sock ]] && grep -q "Listening for connections on .127.0.0.1" "$log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "the application did not start" >&2
+  tail -n 20 "$log" >&2 || true
+  exit 1
+}
+serving() { kill -0 "$server_pid" 2>/dev/null && app printers >/dev/null 2>&1; }
+
+# job_state <printer> <id>: the job's state word from `jobs`.
+job_state() { app jobs -d "$1" | awk -v id="$2" '$1 == id { print $2 }'; }
+# wait_job <printer> <id>: waits (60 s at most) for the job to finish; prints its state.
+wait_job() {
+  local state
+  for _ in $(seq 600); do
+    state=$(job_state "$1" "$2")
+    case $state in completed | aborted | canceled) echo "$state"; return 0 ;; esac
+    sleep 0.1
+  done
+  echo "${state:-unknown}"
+}
+# submit <printer> <job name> <file> [submit options]: prints the job's final state.
+submit() {
+  local printer=$1 name=$2 file=$3 reply
+  shift 3
+  reply=$(app submit -d "$printer" -t "$name" "$@" "$file") || { echo "not-accepted"; return 0; }
+  wait_job "$printer" "${reply##*-}"
+}
+# ipp <test file> [ipptool options]: runs an ipptool test on printer $printer over the socket.
+ipp() {
+  local file=$1
+  shift
+  timeout 60 ipptool -T 30 -t "$@" "$socket_uri/ipp/print/$printer" "$scratch/$file"
+}
+# job_message <printer> <id>: the job's job-state-message.
+job_message() {
+  printer=$1 ipp get-job.test -d job=$2 -v 2>/dev/null | sed -n 's/.*job-state-message (textWithoutLanguage) = //p'
+}
+# expect <what> <actual> <expected>
+expect() { [[ $2 == "$3" ]] || fail "$1: $2, expected $3"; }
+
+cat >"$scratch/get-job.test" <<'EOF'
+{ OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR integer job-id $job
+  ATTR keyword requested-attributes job-state,job-state-message
+}
+EOF
+cat >"$scratch/printer-state.test" <<'EOF'
+{ OPERATION Get-Printer-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR keyword requested-attributes printer-state-reasons,impact-speed-default
+}
+EOF
+# print_test <type> <name> <value> <status>: print.test, one Print-Job with
+# document-format $format, this job attribute, expecting this status.
+print_test() {
+  cat >"$scratch/print.test" <<EOF
+{ OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri \$uri
+  ATTR name requesting-user-name test
+  ATTR name job-name \$jobname
+  ATTR mimeMediaType document-format \$format
+  GROUP job-attributes-tag
+  ATTR $1 $2 $3
+  FILE \$filename
+  STATUS $4
+}
+EOF
+}
+cat >"$scratch/custom.test" <<'EOF'
+{ OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR name requesting-user-name test
+  ATTR name job-name $jobname
+  ATTR mimeMediaType document-format application/pdf
+  GROUP job-attributes-tag
+  ATTR collection media-col { MEMBER collection media-size { MEMBER integer x-dimension $width MEMBER integer y-dimension $length } }
+  ATTR resolution printer-resolution $resolution
+  FILE $filename
+  STATUS successful-ok
+}
+EOF
+
+# CUPS's filter chain with the built filter and PPDs, for the same dots.
+serverbin=$scratch/serverbin
+mkdir -p "$serverbin/filter"
+for f in "$(cups-config --serverbin)"/filter/*; do ln -s "$f" "$serverbin/filter/"; done
+ln -sf "$filter" "$serverbin/filter/rastertoimpact"
+printf 'ServerBin %s\n' "$serverbin" >"$scratch/cups-files.conf"
+# through_filter <ppd> <input> <output> [cupsfilter options]
+through_filter() {
+  local ppd=$1 input=$2 output=$3
+  shift 3
+  timeout 60 cupsfilter -c "$scratch/cups-files.conf" -p "$ppd_dir/$ppd" -e -m printer/impact "$@" "$input" \
+    >"$output" 2>"$output.log" || { fail "cupsfilter $(basename "$output")"; return 1; }
+}
+
+docs=$scratch/docs
+mkdir -p "$docs"
+make_documents "$docs"
+# The same boxes as raster a client would send: 1-bit black and 8-bit gray
+# PWG raster, Apple raster, PNG and JPEG.
+gs_to() { timeout 60 gs -q -dSAFER -dNOPAUSE -dBATCH -sPAPERSIZE=a4 -dFIXEDMEDIA "$@" "$docs/boxes.pdf" 2>/dev/null; }
+gs_to -sDEVICE=pwgraster -r180 -dcupsColorSpace=3 -dcupsBitsPerColor=1 -sOutputFile="$docs/boxes-k1.pwg"
+gs_to -sDEVICE=pwgraster -r120x72 -dcupsColorSpace=18 -dcupsBitsPerColor=8 -sOutputFile="$docs/boxes-g8.pwg"
+gs_to -sDEVICE=pwgraster -r60x180 -dcupsColorSpace=3 -dcupsBitsPerColor=1 -sOutputFile="$docs/boxes-60.pwg"
+gs_to -sDEVICE=urf -r180 -dcupsColorSpace=18 -dcupsBitsPerColor=8 -sOutputFile="$docs/boxes.urf"
+gs_to -sDEVICE=pnggray -r60 -dLastPage=1 -sOutputFile="$docs/box1.png"
+gs_to -sDEVICE=jpeggray -r60 -dLastPage=1 -sOutputFile="$docs/box1.jpg"
+timeout 120 gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=pwgraster -r360 -dcupsColorSpace=3 -dcupsBitsPerColor=1 \
+  -sOutputFile="$docs/long-360.pwg" "$docs/long.pdf" 2>/dev/null
+printf '%%!PS\n<< /PageSize [595 842] >> setpagedevice\n%s showpage %s showpage\n' \
+  "$(box 72 612 216 72)" "$(box 300 100 200 100)" >"$docs/boxes.ps"
+
+start_server app.log
+app add -d p9 -m impact9 -v "file://$out?ext=prn" >/dev/null
+app add -d p24 -m impact24 -v "file://$out?ext=prn" >/dev/null
+app add -d full -m impact9 -v "file:///dev/full" >/dev/null
+
+echo "--- [$SECONDS s] documents: every format, dots inside the document's boxes"
+# printer | job | document | submit options | impact-stream-check arguments
+both="--pages 2 --box $BOXES_PAGE1 --box $BOXES_PAGE2"
+# An image is fitted to the printable area: its box moves by up to 0.2 in.
+image="--pages 1 --box $BOXES_PAGE1 --tolerance 0.2"
+while IFS='|' read -r printer job doc options checks; do
+  # shellcheck disable=SC2086
+  state=$(submit "$printer" "$job" "$docs/$doc" $options)
+  expect "$job: job state" "$state" completed
+  # shellcheck disable=SC2086
+  "$check" $checks "$out/$job.prn" >"$scratch/$job.check" || { cat "$scratch/$job.check"; fail "$job: dots"; }
+done <<EOF
+p24|pdf24|boxes.pdf||--pins 24 --dpi 180x180 $both --job-end reset
+p9|pdf9|boxes.pdf||--pins 9 --dpi 120x72 $both --length 5052 --mode 1
+p24|ps24|boxes.ps||--pins 24 --dpi 180x180 $both
+p24|pwg1|boxes-k1.pwg||--pins 24 --dpi 180x180 $both
+p9|pwg8|boxes-g8.pwg||--pins 9 --dpi 120x72 $both
+p24|urf|boxes.urf||--pins 24 --dpi 180x180 $both
+p24|png|box1.png||--pins 24 --dpi 180x180 $image
+p9|jpeg|box1.jpg|-o print-quality=high|--pins 9 --dpi 240x72 $image --mode 3
+EOF
+
+echo "--- [$SECONDS s] the same dots as the filter chain with the PPD"
+# app job (printed above or here) | PPD | cupsfilter options | pins | dpi | dots allowed to differ
+# PDF goes through Ghostscript as in the filter chain: the same bytes. Raster
+# from a client lies on the sheet's dot grid; Ghostscript draws the filter's
+# printable area from a fraction of a dot into the sheet where a margin is
+# not a whole number of dots (9 pt at 60 or 180 dpi), and inks every dot a
+# shape touches: its boxes have one more column or row of dots at the right
+# or bottom edge. The application's dots are all among the filter's.
+printer=p9 ipp custom.test -d jobname=form6 -d width=21590 -d length=15240 -d resolution=240x72dpi \
+  -f "$docs/form6.pdf" >/dev/null || fail "form6: Print-Job with a custom size"
+wait_job p9 "$(app jobs -d p9 | awk '$NF == "form6" { print $1 }')" >/dev/null
+expect "draft 24-pin raster" "$(submit p24 pwg60 "$docs/boxes-60.pwg" -o print-quality=draft)" completed
+expect "high 24-pin pdf" "$(submit p24 pdf360 "$docs/boxes.pdf" -o print-quality=high)" completed
+while IFS='|' read -r job ppd options pins dpi differ; do
+  # shellcheck disable=SC2086
+  through_filter "$ppd" "$docs/boxes.pdf" "$scratch/$job.filter" $options || continue
+  [[ $job == form6 ]] && through_filter "$ppd" "$docs/form6.pdf" "$scratch/$job.filter" $options
+  "$compare" --pins "$pins" --dpi "$dpi" --max-differ "$differ" --within "$scratch/$job.filter" "$out/$job.prn" \
+    >"$scratch/$job.compare" || { cat "$scratch/$job.compare"; fail "$job: not the filter's dots"; }
+  # Ghostscript makes the same raster both ways for PDF: the same bytes.
+  if [[ $differ == 0 ]] && ! cmp -s "$scratch/$job.filter" "$out/$job.prn"; then fail "$job: not the filter's bytes"; fi
+done <<EOF
+pdf9|impact9.ppd||9|120x72|0
+pdf24|impact24.ppd||24|180x180|0
+pdf360|impact24.ppd|-o Resolution=360dpi|24|360x360|0
+form6|impact9.ppd|-o PageSize=Custom.8.5x6in -o Resolution=240x72dpi|9|240x72|0
+pwg1|impact24.ppd||24|180x180|760
+pwg8|impact9.ppd||9|120x72|0
+pwg60|impact24.ppd|-o Resolution=60x180dpi|24|60x180|420
+EOF
+cat "$scratch/pwg1.compare" "$scratch/pwg60.compare"
+
+echo "--- [$SECONDS s] two printers at once, each with the bytes it gets alone"
+# printer | driver | submit options | bytes a second
+twins="twin9|impact9|-o print-quality=high|1000000
+twin24|impact24||2000000"
+while IFS='|' read -r job driver options rate; do
+  # shellcheck disable=SC2086
+  expect "$job alone" "$(submit "p${driver#impact}" "alone-$job" "$docs/long.pdf" $options)" completed
+  "$slow" "$scratch/$job" "$rate" >"$scratch/$job.port" &
+  helper_pids+=($!)
+  for _ in $(seq 50); do [[ -s $scratch/$job.port ]] && break; sleep 0.1; done
+  app add -d "$job" -m "$driver" -v "socket://127.0.0.1:$(cat "$scratch/$job.port")" >/dev/null
+done <<<"$twins"
+while IFS='|' read -r job driver options rate; do
+  # shellcheck disable=SC2086
+  app submit -d "$job" -t "$job" $options "$docs/long.pdf" >/dev/null
+done <<<"$twins"
+sleep 0.5
+busy=$(app jobs -d twin9 | grep -c processing || true)$(app jobs -d twin24 | grep -c processing || true)
+expect "jobs processing on both printers at once" "$busy" 11
+while IFS='|' read -r job driver options rate; do
+  expect "$job: job state" "$(wait_job "$job" 1)" completed
+  size=-1
+  while [[ $size != "$(stat -c %s "$scratch/$job.1" 2>/dev/null)" ]]; do size=$(stat -c %s "$scratch/$job.1"); sleep 1; done
+  cmp -s "$scratch/$job.1" "$out/alone-$job.prn" || fail "$job: not the bytes the printer gets alone"
+done <<<"$twins"
+
+echo "--- [$SECONDS s] printer defaults and job options in the bytes"
+app modify -d p24 -o impact-speed=high -o impact-print-direction=unidirectional >/dev/null ||
+  fail "modify: not accepted"
+expect "job after modify" "$(submit p24 speed-default "$docs/boxes.pdf")" completed
+expect "job with its own option" "$(submit p24 speed-job "$docs/boxes.pdf" -o impact-speed=normal)" completed
+# app job | cupsfilter options giving the same choices
+while IFS='|' read -r job options; do
+  # shellcheck disable=SC2086
+  through_filter impact24.ppd "$docs/boxes.pdf" "$scratch/$job.filter" $options
+  cmp -s "$scratch/$job.filter" "$out/$job.prn" || fail "$job: not the bytes of the filter with $options"
+done <<EOF
+speed-default|-o KXSpeed=High -o KXPrintDirection=UniOn
+speed-job|-o KXSpeed=Normal -o KXPrintDirection=UniOn
+EOF
+cmp -s "$out/speed-default.prn" "$out/pdf24.prn" && fail "the printer default did not change the job's bytes"
+
+echo "--- [$SECONDS s] cancel in the middle of a page, on a printer that takes 1 MB a second"
+# printer | document | submit options | pins
+while IFS='|' read -r job doc options pins; do
+  "$slow" "$scratch/$job" 1000000 >"$scratch/$job.port" &
+  helper_pids+=($!)
+  for _ in $(seq 50); do [[ -s $scratch/$job.port ]] && break; sleep 0.1; done
+  app add -d "$job" -m impact24 -v "socket://127.0.0.1:$(cat "$scratch/$job.port")" >/dev/null
+  # shellcheck disable=SC2086
+  app submit -d "$job" -t "$job" $options "$docs/$doc" >/dev/null 2>&1 &
+  helper_pids+=($!)
+  # Raster is answered only once all of it is in: find the job in the list.
+  id=
+  for _ in $(seq 100); do
+    id=$(app jobs -d "$job" | awk '$2 == "processing" { print $1 }')
+    [[ -n $id ]] && break
+    sleep 0.1
+  done
+  sleep 2
+  app cancel -d "$job" -j "${id:-1}" >/dev/null 2>&1 || fail "$job: Cancel-Job refused"
+  expect "$job: job state" "$(wait_job "$job" "${id:-1}")" canceled
+  # The printer has what was sent when it stopped reading for 10 s or the
+  # connection closed: wait for its file to stop growing.
+  size=-1
+  while [[ $size != "$(stat -c %s "$scratch/$job.1" 2>/dev/null)" ]]; do size=$(stat -c %s "$scratch/$job.1"); sleep 1; done
+  "$compare" --pins "$pins" --cancelled "$scratch/$job.1" >"$scratch/$job.check" ||
+    { cat "$scratch/$job.check"; fail "$job: the cancelled job does not end cleanly"; }
+  pages=$(sed -n 's/^pages: //p' "$scratch/$job.check")
+  ((pages >= 1 && pages < 30)) || fail "$job: $pages pages on paper, expected a part of the 30"
+done <<EOF
+cancel-pdf|long.pdf|-o print-quality=high|24
+cancel-pwg|long-360.pwg|-o print-quality=high|24
+EOF
+
+echo "--- [$SECONDS s] failing devices abort the job with a reason; the application keeps serving"
+"$slow" "$scratch/unplugged" 1000000 20000 >"$scratch/unplugged.port" &
+helper_pids+=($!)
+for _ in $(seq 50); do [[ -s $scratch/unplugged.port ]] && break; sleep 0.1; done
+app add -d unplugged -m impact24 -v "socket://127.0.0.1:$(cat "$scratch/unplugged.port")" >/dev/null
+# printer | document | submit options | words the job's message has
+while IFS='|' read -r printer doc options words; do
+  # shellcheck disable=SC2086
+  state=$(submit "$printer" "fail-$printer" "$docs/$doc" $options)
+  expect "$printer: job state" "$state" aborted
+  id=$(app jobs -d "$printer" | awk -v n="fail-$printer" '$NF == n { print $1 }' | head -n 1)
+  message=$(job_message "$printer" "$id")
+  [[ $message == *"$words"* ]] || fail "$printer: job message '$message', expected '$words'"
+  printer=$printer ipp printer-state.test -v | grep -q 'printer-state-reasons (keyword) = other' ||
+    fail "$printer: no printer-state-reasons"
+done <<EOF
+full|boxes.pdf||No space left on device
+full|boxes-k1.pwg||No space left on device
+unplugged|long.pdf|-o print-quality=high|The printer stopped taking data
+EOF
+serving || fail "the application stopped serving after a device failure"
+
+echo "--- [$SECONDS s] hostile requests"
+head -c $(($(stat -c %s "$docs/boxes-k1.pwg") / 2)) "$docs/boxes-k1.pwg" >"$docs/truncated.pwg"
+head -c 2000 /dev/urandom >"$docs/noise.bin"
+{ printf '%%PDF-1.4\n'; head -c 2000 /dev/urandom; } >"$docs/noise.pdf"
+printf '%%!PS\n{ } loop\n' >"$docs/busy.ps"
+# job | format | attribute type | name | value | expected status | final state | words in the job's message
+while IFS='|' read -r job format type attr value status final words; do
+  print_test "$type" "$attr" "$value" "$status"
+  printer=p24 ipp print.test -d jobname="$job" -d format="$format" -f "$docs/${job#*-}" \
+    >"$scratch/$job.ipp" ||
+    { grep -E 'status-code|FAIL' "$scratch/$job.ipp"; fail "$job: IPP status not $status"; continue; }
+  [[ $final == - ]] && continue
+  id=$(app jobs -d p24 | awk -v n="$job" '$NF == n { print $1 }' | head -n 1)
+  expect "$job: job state" "$(wait_job p24 "$id")" "$final"
+  message=$(job_message p24 "$id")
+  [[ $message == *"$words"* ]] || fail "$job: job message '$message', expected '$words'"
+done <<EOF
+quality-boxes.pdf|application/pdf|enum|print-quality|9|client-error-attributes-or-values-not-supported|-|
+media-boxes.pdf|application/pdf|keyword|media|no-such-paper|successful-ok-ignored-or-substituted-attributes|completed|
+speed-boxes.pdf|application/pdf|keyword|impact-speed|warp|successful-ok|aborted|impact-speed
+format-noise.bin|application/x-unknown|keyword|sides|one-sided|successful-ok|aborted|
+cut-truncated.pwg|image/pwg-raster|keyword|sides|one-sided|successful-ok|aborted|ended in the middle of page
+noise-noise.pdf|application/pdf|keyword|sides|one-sided|successful-ok|aborted|could not be read
+busy-busy.ps|application/postscript|keyword|sides|one-sided|successful-ok|aborted|produced nothing for 5 seconds
+EOF
+serving || fail "the application stopped serving after hostile requests"
+
+echo "--- [$SECONDS s] printers and their defaults survive a restart"
+# PAPPL takes half a minute to act on a shutdown request; a SIGTERM then
+# stops it at once, as the service manager would.
+app shutdown >/dev/null 2>&1 || fail "shutdown: not accepted"
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null || true
+server_pid=
+start_server app-restarted.log
+app printers | sort | tr '\n' ' ' >"$scratch/printers"
+[[ $(cat "$scratch/printers") == *"p24 p9 "* ]] || fail "printers after a restart: $(cat "$scratch/printers")"
+printer=p24 ipp printer-state.test -v | grep -q 'impact-speed-default (keyword) = high' ||
+  fail "the printer default did not survive the restart"
+expect "job after a restart" "$(submit p24 restarted "$docs/boxes.pdf")" completed
+cmp -s "$out/restarted.prn" "$out/speed-default.prn" || fail "after a restart: not the bytes with the printer's defaults"
+
+if ((failures)); then
+  echo "printer_app_test: $failures failure(s); the application's log:" >&2
+  grep -E '^[EW] ' "$log" | grep -v DNS-SD | tail -n 20 >&2 || true
+  exit 1
+fi
+echo "printer_app_test: all checks passed"

@@ -1,0 +1,107 @@
+// impact-slow-printer: a network printer on the loopback interface that
+// takes data at a printer's pace, for tests of jobs that are still printing
+// when something happens to them.
+//
+//   impact-slow-printer OUTPUT-PREFIX RATE [FAIL-AFTER]
+// Listens on 127.0.0.1 on a free port and prints the port on standard
+// output. Each connection's bytes go to OUTPUT-PREFIX.N (N from 1), read at
+// about RATE bytes a second through a small receive buffer. With
+// FAIL-AFTER, a connection is dropped once it has sent that many bytes (a
+// printer unplugged). Exits after 10 seconds without a connection or 120
+// seconds in all.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+double now()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+// Takes one connection's bytes at the given pace.
+void serve(int client, const char* path, long rate, long failAfter, double deadline)
+{
+    FILE* out = std::fopen(path, "wb");
+    if (out == nullptr)
+        return;
+    const double start = now();
+    long total = 0;
+    char buffer[1024];
+    while (now() < deadline) {
+        // Ahead of the pace: wait.
+        const double due = start + static_cast<double>(total) / rate;
+        if (due > now()) {
+            usleep(static_cast<useconds_t>((due - now()) * 1e6) + 1);
+            continue;
+        }
+        size_t want = sizeof buffer;
+        if (failAfter >= 0 && failAfter - total < static_cast<long>(want))
+            want = static_cast<size_t>(failAfter - total);
+        if (want == 0)
+            break;
+        pollfd fd{client, POLLIN, 0};
+        if (poll(&fd, 1, 10000) <= 0)
+            break;
+        const ssize_t n = read(client, buffer, want);
+        if (n <= 0)
+            break;
+        std::fwrite(buffer, 1, static_cast<size_t>(n), out);
+        std::fflush(out);
+        total += n;
+    }
+    std::fclose(out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: impact-slow-printer OUTPUT-PREFIX RATE [FAIL-AFTER]\n");
+        return 2;
+    }
+    const long rate = std::atol(argv[2]);
+    const long failAfter = argc > 3 ? std::atol(argv[3]) : -1;
+    const int server = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // A small receive buffer, set before listening so accepted sockets
+    // inherit it: the sender feels the printer's pace at once.
+    const int small = 4096;
+    setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    socklen_t length = sizeof address;
+    if (rate <= 0 || server < 0 || bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(server, 4) != 0 || getsockname(server, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        std::perror("impact-slow-printer");
+        return 1;
+    }
+    std::printf("%d\n", ntohs(address.sin_port));
+    std::fflush(stdout);
+    const double deadline = now() + 120;
+    for (int n = 1; now() < deadline; ++n) {
+        pollfd fd{server, POLLIN, 0};
+        if (poll(&fd, 1, 10000) <= 0)
+            break;
+        const int client = accept(server, nullptr, nullptr);
+        if (client < 0)
+            continue;
+        char path[4096];
+        std::snprintf(path, sizeof path, "%s.%d", argv[1], n);
+        serve(client, path, rate, failAfter, deadline);
+        close(client);
+    }
+    close(server);
+    return 0;
+}
