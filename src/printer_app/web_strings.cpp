@@ -1,0 +1,37 @@
+#include "printer_app/web_strings.h"
+
+namespace {
+
+// PAPPL labels a printer attribute by its name and a value by
+// "name.value"; without a string it shows the bare attribute name.
+constexpr char kEnglish[] = R"strings("impact-speed" = "Print speed";
+"impact-speed.printer-setting" = "As set on the printer";
+"impact-speed.high" = "High";
+"impact-speed.normal" = "Normal";
+"impact-print-direction" = "Print direction";
+"impact-print-direction.printer-setting" = "As set on the printer";
+"impact-print-direction.unidirectional" = "One way (sharper lines)";
+"impact-print-direction.bidirectional" = "Both ways (faster)";
+"impact-top-bottom-margins" = "Top and bottom margins";
+"impact-top-bottom-margins.printer-setting" = "As set on the printer";
+"impact-top-bottom-margins.page-size" = "From the page size";
+"impact-packet-mode-exit" = "Leave IEEE 1284.4 packet mode";
+"impact-packet-mode-exit.on" = "Yes";
+"impact-packet-mode-exit.off" = "No";
+"impact-roll-paper-saving" = "Roll paper saving";
+"impact-roll-paper-saving.off" = "Off";
+"impact-roll-paper-saving.on" = "On";
+"impact-tear-off" = "Tear off after the job";
+"impact-tear-off.off" = "Off";
+"impact-tear-off.on" = "On";
+"media-source.tractor" = "Rear tractor";
+"media-source.tractor-front" = "Front tractor";
+"output-bin.top" = "Over the top";
+)strings";
+
+} // namespace
+
+void addWebStrings(pappl_system_t* system)
+{
+    papplSystemAddStringsData(system, "/en.strings", "en", kEnglish);
+}
