@@ -8,6 +8,7 @@
 #include "printer_app/media_table.h"
 #include "printer_app/raster_driver.h"
 #include "printer_app/raw_input.h"
+#include "printer_app/test_page.h"
 #include "printer_app/vendor_options.h"
 
 namespace {
@@ -87,6 +88,7 @@ bool setUpDriver(pappl_system_t* system, const char* driverName, const char*, co
     data->rendpage_cb = rasterEndPage;
     data->rendjob_cb = rasterEndJob;
     data->printfile_cb = printRawFile;
+    data->testpage_cb = makeTestPage;
     data->format = kRawFormat;
 
     std::snprintf(data->make_and_model, sizeof data->make_and_model, "%s", spec->makeAndModel);
@@ -103,11 +105,13 @@ bool setUpDriver(pappl_system_t* system, const char* driverName, const char*, co
     data->sides_supported = PAPPL_SIDES_ONE_SIDED;
     data->sides_default = PAPPL_SIDES_ONE_SIDED;
     data->orient_default = IPP_ORIENT_NONE;
-    // Continuous paper leaves the printer over the top, printed side up.
+    // Continuous paper leaves the printer over the top, page after page in
+    // order. PAPPL ties face-up delivery to a last-to-first stack, for which
+    // CUPS's driverless queues send the pages in reverse: not for a fanfold.
     data->num_bin = 1;
-    data->bin[0] = "face-up";
+    data->bin[0] = "top";
     data->bin_default = 0;
-    data->output_face_up = true;
+    data->output_face_up = false;
     makeGraphicsDither(data->gdither);
     makePhotoDither(data->pdither);
 

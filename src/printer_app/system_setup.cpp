@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "printer_app/device_match.h"
 #include "printer_app/driver_setup.h"
 #include "printer_app/ghostscript_input.h"
 #include "printer_app/raw_input.h"
+#include "printer_app/web_strings.h"
 
 namespace {
 
@@ -95,7 +97,8 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
 
     static pappl_pr_driver_t drivers[16];
     const int driverCount = listDrivers(drivers, 16);
-    papplSystemSetPrinterDrivers(system, driverCount, drivers, nullptr, nullptr, setUpDriver, nullptr);
+    papplSystemSetPrinterDrivers(system, driverCount, drivers, autoAddDriver, nullptr, setUpDriver, nullptr);
+    addWebStrings(system);
     papplSystemSetFooterHTML(system, "Serial-impact printers: 9-pin and 24-pin classes.");
     pappl_version_t version{};
     std::strncpy(version.name, kAppName, sizeof version.name - 1);
