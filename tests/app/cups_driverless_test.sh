@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The application behind CUPS, as a user sets it up: a private cupsd (its
+# own socket, configuration, spool and logs in the scratch folder) with
+# driverless queues made by `lpadmin -m everywhere` on the application's
+# printers, PDFs printed with `lp`. A driverless queue passes on only a few
+# job attributes (print-quality among them): the printer's own defaults
+# decide the rest. Checked: every job completed in CUPS and in the
+# application, and the decoded printer data has the document's boxes, in
+# page order, at the resolution print-quality picks, with the printer's
+# defaults in the bytes.
+#   cups_driverless_test.sh <impact-printer-app> <impact-stream-check>
+set -euo pipefail
+app_bin=$1 check=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../spooler/common.sh"
+source "$here/app_env.sh"
+umask 022
+
+start_app
+out=$scratch/out
+mkdir -p "$out"
+chmod 777 "$out"
+app add -d dmp -m impact24 -v "file://$out?ext=prn" >/dev/null
+app add -d nine -m impact9 -v "file://$out?ext=prn" >/dev/null
+# Defaults CUPS cannot send: tear-off after the job, high speed.
+app modify -d dmp -o impact-tear-off=on -o impact-speed=high >/dev/null || fail "modify: not accepted"
+
+# --- the private cupsd; its backends run as lp
+cups=$scratch/cups
+mkdir -p "$cups/conf" "$cups/log" "$cups/spool" "$cups/cache" "$cups/state"
+install -d -m 1770 -g lp "$cups/tmp"
+cat >"$cups/conf/cups-files.conf" <<EOF2
+ServerRoot $cups/conf
+RequestRoot $cups/spool
+TempDir $cups/tmp
+CacheDir $cups/cache
+StateDir $cups/state
+ErrorLog $cups/log/error_log
+AccessLog $cups/log/access_log
+PageLog $cups/log/page_log
+Printcap $cups/printcap
+User lp
+Group lp
+SystemGroup root
+EOF2
+cat >"$cups/conf/cupsd.conf" <<EOF2
+LogLevel debug
+Listen $cups/cupsd.sock
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF2
+# timeout ends the daemon even if this script is killed without a chance to.
+timeout -s TERM 170 cupsd -f -c "$cups/conf/cupsd.conf" -s "$cups/conf/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
+cupsd_pid=$!
+add_stop 'kill -TERM $cupsd_pid 2>/dev/null; wait $cupsd_pid 2>/dev/null'
+add_stop '((failures == 0)) || grep -E "^[EW] " "$cups/log/error_log" | tail -n 20 >&2'
+export CUPS_SERVER=$cups/cupsd.sock
+for _ in $(seq 100); do
+  timeout 10 lpstat -r 2>/dev/null | grep -q 'is running' && break
+  sleep 0.1
+done
+
+# Driverless queues: CUPS asks the application what each printer takes.
+for printer in dmp nine; do
+  timeout 60 lpadmin -p "$printer" -E -v "ipp://localhost:$port/ipp/print/$printer" -m everywhere ||
+    fail "lpadmin -m everywhere for $printer"
+done
+
+make_documents "$scratch"
+chmod 644 "$scratch"/*.pdf
+# The quality as a print dialog sets it (the queue's cupsPrintQuality) or as
+# the IPP enum (lp takes print-quality=3, 4 or 5, not the keywords). The
+# bit-image mode tells the resolution: 180 dpi (with the high-speed flag),
+# 60 dpi, and 240 dpi on the 9-pin class.
+# job | queue | lp options | impact-stream-check arguments
+jobs="normal|dmp||--pins 24 --dpi 180x180 --mode 37 --speed 1 --job-end C
+draft|dmp|-o cupsPrintQuality=Draft|--pins 24 --dpi 60x180 --mode 32 --speed 1 --job-end C
+high|nine|-o print-quality=5|--pins 9 --dpi 240x72 --mode 3 --job-end reset"
+while IFS='|' read -r job queue options checks; do
+  # shellcheck disable=SC2086
+  timeout 20 lp -d "$queue" -t "$job" $options "$scratch/boxes.pdf" >/dev/null || fail "lp $job"
+done <<<"$jobs"
+
+for _ in $(seq 600); do
+  [[ -z $(timeout 10 lpstat -W not-completed -o 2>/dev/null) ]] && break
+  sleep 0.1
+done
+completed=$(timeout 10 lpstat -W completed -o | wc -l)
+[[ $completed == 3 ]] || fail "$completed of 3 jobs completed in CUPS: $(timeout 10 lpstat -W all -o)"
+while IFS='|' read -r job queue options checks; do
+  id=$(app jobs -d "$queue" | awk -v n="$job" '$NF == n { print $1 }')
+  [[ $(wait_job "$queue" "${id:-0}") == completed ]] || fail "$job: not completed in the application"
+  # shellcheck disable=SC2086
+  "$check" $checks --pages 2 --box "$BOXES_PAGE1" --box "$BOXES_PAGE2" "$out/$job.prn" || fail "$job: printer data"
+done <<<"$jobs"
+
+((failures == 0)) || exit 1
+echo "cups_driverless_test: all checks passed"

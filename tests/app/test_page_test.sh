@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The test page a person prints from a printer's web page (the form's
+# "Print Test Page" button, posted as the page posts it): on both printer
+# classes, a job that completes and printer data that decodes to one page
+# with dots.
+#   test_page_test.sh <impact-printer-app> <impact-stream-check>
+set -euo pipefail
+app_bin=$1 check=$2
+source "$(dirname "$0")/app_env.sh"
+start_app
+out=$scratch/out
+mkdir -p "$out"
+
+# printer | driver | impact-stream-check arguments
+while IFS='|' read -r printer driver checks; do
+  mkdir -p "$out/$printer"
+  app add -d "$printer" -m "$driver" -v "file://$out/$printer?ext=prn" >/dev/null
+  # The form carries the page's session token (PAPPL's CSRF check).
+  token=$(curl -sf "http://127.0.0.1:$port/$printer/" | sed -n 's/.*name="session" value="\([0-9a-f]*\)".*/\1/p' | head -n 1)
+  curl -sf --data "session=$token&action=print-test-page" "http://127.0.0.1:$port/$printer/" >"$scratch/$printer.html"
+  grep -q 'Test page printed' "$scratch/$printer.html" || fail "$printer: the page did not confirm the test page"
+  state=$(wait_job "$printer" 1)
+  [[ $state == completed ]] || fail "$printer: test page job $state"
+  # shellcheck disable=SC2086
+  "$check" $checks --pages 1 --inked 1 "$out/$printer/Test Page.prn" || fail "$printer: the test page's printer data"
+done <<EOF2
+nine|impact9|--pins 9 --dpi 120x72
+dmp|impact24|--pins 24 --dpi 180x180
+EOF2
+
+((failures == 0)) || exit 1
+echo "test_page_test: all checks passed"
