@@ -42,7 +42,10 @@ int serviceCancellation(JobState* state)
     uint32_t pending = 0;
     if (!state->host.cancelRequested(state->host.context, &pending))
         return 0;
-    finishCancelledJob(state, pending);
+    if (state->pageOpen)
+        finishCancelledJob(state, pending);
+    else
+        cancelJob(state);
     return 1;
 }
 

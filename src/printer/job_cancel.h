@@ -8,8 +8,9 @@
 
 #include "settings/job_state.h"
 
-// When the host asks for it: ends the cancelled job as below and returns 1.
-// 1 as well for a job cancelled before; 0 otherwise.
+// When the host asks for it: ends the cancelled job as below (between
+// pages: only the job end) and returns 1. 1 as well for a job cancelled
+// before; 0 otherwise.
 int serviceCancellation(JobState* state);
 
 // Cancels the job now, as if its host had asked (pendingBytes 0); between

@@ -63,11 +63,12 @@ StatusCode endPage(JobState* state)
         std::free(state->columnBuffer);
         state->columnBuffer = nullptr;
     }
-    state->pageOpen = 0;
     if (state->host.pageEnded != nullptr)
         state->host.pageEnded(state->host.context);
-    // A cancel that came while the page was ending still ends the job.
+    // A cancel that came while the page was ending still ends the job, and
+    // the page once more.
     serviceCancellation(state);
+    state->pageOpen = 0;
     return failed ? 5 : 0;
 }
 

@@ -116,6 +116,11 @@ TEST(JobCancel, AtEveryQuestionTheJobEndsCleanlyOnPaper)
         job.state.host.cancelRequested = cancelAt;
         job.state.host.context = &at;
         EXPECT_EQ(runTestJob(&job, "", ppd, raster), 0);
+        if (question == never.asked) {
+            // Asked after the last page: the job has printed; only its end is left.
+            EXPECT_EQ(job.out.bytes, expect.reference);
+            break;
+        }
         const CancelVerdict verdict = judgeCancelledJob(expect, job.out.bytes, 0, 0,
                                                         job.status.find("Ready to print") != std::string::npos);
         ASSERT_EQ(verdict.outcome, CancelOutcome::Cancelled) << "question " << question << ": " << verdict.why;
