@@ -148,7 +148,8 @@ TEST_F(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
         const size_t pages = kind.pageStarts.size();
         const std::string outPath = dir.file("out"), errPath = dir.file("err");
         const bool pipedInput = moment != Moment::BusyToFile && moment != Moment::BusyToSlowPipe;
-        int inFds[2] = {-1, -1}, outFds[2] = {-1, -1};
+        int inFds[2] = {-1, -1};
+        int outFds[2] = {-1, -1};
         if (pipedInput)
             ASSERT_EQ(pipe2(inFds, O_CLOEXEC), 0);
         else
