@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The web interface in a real browser (Debian's chromium, headless, driven
+# by puppeteer-core): a person changes the paper, the source and the
+# margins on the printer's pages and prints a test page (browser/
+# web_defaults.mjs, screenshots in <screenshot dir>). The next job uses
+# what they set: its bytes are the filter's for US Letter from the front
+# tractor with the margins from the page size and tear-off, not the bytes
+# of the same job before. Skipped (status 77) only where no browser can be
+# had.
+#   browser_test.sh <impact-printer-app> <rastertoimpact> <ppd dir> <impact-stream-check> <screenshot dir>
+set -euo pipefail
+app_bin=$1 filter=$2 ppd_dir=$3 check=$4 shots=$5
+here=$(cd "$(dirname "$0")" && pwd)
+browser=$here/browser
+if [[ ! -x /usr/bin/chromium ]] || ! command -v node >/dev/null; then
+  echo "SKIP: no /usr/bin/chromium or node (scripts/setup installs them)"
+  exit 77
+fi
+if [[ ! -d $browser/node_modules/puppeteer-core ]]; then
+  PUPPETEER_SKIP_DOWNLOAD=1 timeout 300 npm ci --prefix "$browser" --no-audit --no-fund >/dev/null 2>&1 ||
+    { echo "SKIP: puppeteer-core could not be installed (npm ci in $browser)"; exit 77; }
+fi
+source "$here/../spooler/common.sh"
+source "$here/app_env.sh"
+umask 022
+
+start_app
+out=$scratch/out
+mkdir -p "$out" "$shots"
+rm -f "$shots"/*.png
+app add -d dmp -m impact24 -v "file://$out?ext=prn" >/dev/null
+# A US Letter page with a box, so the filter lays it out as the application does.
+make_pdf "$scratch/letter.pdf" 612 792 "$(box 72 612 216 72) $(box 300 100 200 100) showpage"
+[[ $(wait_job dmp "$(app submit -d dmp -t before "$scratch/letter.pdf" | sed 's/.*-//')") == completed ]] ||
+  fail "the job before the changes did not complete"
+
+# The browser, with a profile of its own, in a process group of its own:
+# the stop ends the group (node and chromium) if the script fails.
+setsid timeout 120 node "$browser/web_defaults.mjs" "http://127.0.0.1:$port" dmp "$shots" "$scratch/profile" &
+browser_pid=$!
+add_stop 'kill -- -$browser_pid 2>/dev/null'
+wait "$browser_pid" || fail "the browser session (screenshots in $shots)"
+
+[[ $(wait_job dmp 2) == completed ]] || fail "the test page from the browser did not complete"
+# The test page: on US Letter (11 in is 3960/360 in), with the tear-off job end.
+"$check" --pins 24 --dpi 180x180 --pages 1 --inked 1 --length 3960 --job-end C "$out/Test Page.prn" ||
+  fail "the test page's printer data"
+[[ $(wait_job dmp "$(app submit -d dmp -t after "$scratch/letter.pdf" | sed 's/.*-//')") == completed ]] ||
+  fail "the job after the changes did not complete"
+
+# CUPS's filter chain with the built filter and the PPD, for the bytes.
+serverbin=$scratch/serverbin
+mkdir -p "$serverbin/filter"
+for f in "$(cups-config --serverbin)"/filter/*; do ln -s "$f" "$serverbin/filter/"; done
+ln -sf "$filter" "$serverbin/filter/rastertoimpact"
+printf 'ServerBin %s\n' "$serverbin" >"$scratch/cups-files.conf"
+timeout 60 cupsfilter -c "$scratch/cups-files.conf" -p "$ppd_dir/impact24.ppd" -e -m printer/impact \
+  -o PageSize=Letter -o InputSlot=TractorFront -o KXTopMP=Driver -o KXTearOff=On "$scratch/letter.pdf" \
+  >"$scratch/expected.prn" 2>"$scratch/cupsfilter.log" || { tail -n 5 "$scratch/cupsfilter.log"; fail "cupsfilter"; }
+cmp -s "$out/after.prn" "$scratch/expected.prn" ||
+  fail "the job after the changes is not the filter's for Letter, front tractor, margins from the page size, tear-off"
+cmp -s "$out/after.prn" "$out/before.prn" && fail "the job after the changes has the bytes of the job before"
+
+((failures == 0)) || exit 1
+echo "browser_test: all checks passed; screenshots:"
+ls "$shots"
