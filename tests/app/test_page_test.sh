@@ -2,7 +2,7 @@
 # The test page a person prints from a printer's web page (the form's
 # "Print Test Page" button, posted as the page posts it): on both printer
 # classes, a job that completes and printer data that decodes to one page
-# with dots. And the Add Printer page, which lists the devices.
+# with dots. And `devices`, which PAPPL 1.3.1 aborted without avahi-daemon.
 #   test_page_test.sh <impact-printer-app> <impact-stream-check>
 set -euo pipefail
 app_bin=$1 check=$2
@@ -28,13 +28,10 @@ nine|impact9|--pins 9 --dpi 120x72
 dmp|impact24|--pins 24 --dpi 180x180
 EOF2
 
-# Where a person adds the next printer: the devices the machine sees (no
-# avahi-daemon here, in most test runs) and the web page that lists them.
+# The devices the machine sees, without avahi-daemon in most test runs (the
+# Add Printer web page is not fetched: PAPPL looks for printers there with
+# SNMP broadcasts on the machine's networks).
 app devices >"$scratch/devices.txt" || fail "devices: exit status $?"
-curl -sf -m 60 "http://127.0.0.1:$port/addprinter" >"$scratch/addprinter.html" || true
-grep -q 'value="impact24"' "$scratch/addprinter.html" ||
-  fail "the Add Printer page does not offer the drivers"
-kill -0 "$server_pid" || fail "the application stopped on the Add Printer page"
 
 ((failures == 0)) || exit 1
 echo "test_page_test: all checks passed"
