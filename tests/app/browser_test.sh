@@ -16,10 +16,9 @@ if [[ ! -x /usr/bin/chromium ]] || ! command -v node >/dev/null; then
   echo "SKIP: no /usr/bin/chromium or node (scripts/setup installs them)"
   exit 77
 fi
-if [[ ! -d $browser/node_modules/puppeteer-core ]]; then
-  PUPPETEER_SKIP_DOWNLOAD=1 timeout 300 npm ci --prefix "$browser" --no-audit --no-fund >/dev/null 2>&1 ||
-    { echo "SKIP: puppeteer-core could not be installed (npm ci in $browser)"; exit 77; }
-fi
+node_dir=$(cd "$here/../.." && pwd)/out/node
+timeout 300 "$browser/install-puppeteer" "$node_dir" >/dev/null 2>&1 ||
+  { echo "SKIP: puppeteer-core could not be installed (npm ci in $node_dir)"; exit 77; }
 source "$here/../spooler/common.sh"
 source "$here/app_env.sh"
 umask 022
@@ -36,7 +35,8 @@ make_pdf "$scratch/letter.pdf" 612 792 "$(box 72 612 216 72) $(box 300 100 200 1
 
 # The browser, with a profile of its own, in a process group of its own:
 # the stop ends the group (node and chromium) if the script fails.
-setsid timeout 120 node "$browser/web_defaults.mjs" "http://127.0.0.1:$port" dmp "$shots" "$scratch/profile" &
+setsid timeout 120 node "$browser/web_defaults.mjs" "http://127.0.0.1:$port" dmp "$shots" "$scratch/profile" \
+  "$node_dir" &
 browser_pid=$!
 add_stop 'kill -- -$browser_pid 2>/dev/null'
 wait "$browser_pid" || fail "the browser session (screenshots in $shots)"

@@ -3,10 +3,12 @@
 // tractor set to US Letter), Printing Defaults (the front tractor chosen,
 // margins from the page size, tear-off on; the settings under readable
 // names), and Print Test Page. A screenshot of every page visited.
-//   node web_defaults.mjs <base URL> <printer> <screenshot dir> <profile dir>
-import puppeteer from 'puppeteer-core';
+//   node web_defaults.mjs <base URL> <printer> <screenshot dir> <profile dir> <node dir>
+// (<node dir>/node_modules has puppeteer-core: install-puppeteer puts it there.)
+import { createRequire } from 'node:module';
 
-const [base, printer, shots, profile] = process.argv.slice(2);
+const [base, printer, shots, profile, nodeDir] = process.argv.slice(2);
+const puppeteer = createRequire(`${nodeDir}/`)('puppeteer-core');
 const failures = [];
 const check = (ok, what) => { if (!ok) failures.push(what); };
 
