@@ -49,7 +49,8 @@ void makePhotoDither(pappl_dither_t matrix)
     int key[16][16];
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            int best = 1 << 30;
+            // Larger than any squared distance on the 16 x 16 tile.
+            int best = 4096;
             for (int cy = -8; cy <= 24; cy += 8)
                 for (int cx = -8; cx <= 24; cx += 8) {
                     const int ox = ((cy / 8) & 1) ? 4 : 0;

@@ -36,19 +36,15 @@ void setMedia(pappl_pr_driver_data_t* data)
     data->left_right = hundredthsOfMm(kMarginLeft > kMarginRight ? kMarginLeft : kMarginRight);
     data->bottom_top = hundredthsOfMm(kMarginBottom > kMarginTop ? kMarginBottom : kMarginTop);
 
-    const MediaSpec* a4 = nullptr;
-    for (int i = 0; i < mediaCount(); ++i)
-        if (std::strcmp(mediaAt(i)->pwgName, kDefaultMedia) == 0)
-            a4 = mediaAt(i);
     // PAPPL accepts no other margins for the ready media: the top margin is
     // given as large as the bottom one, so a client keeps clear of both.
     pappl_media_col_t media{};
     media.left_margin = media.right_margin = data->left_right;
     media.top_margin = media.bottom_margin = data->bottom_top;
-    pwg_media_t* pwg = pwgMediaForPWG(a4->pwgName);
+    pwg_media_t* pwg = pwgMediaForPWG(kDefaultMedia);
     media.size_width = pwg->width;
     media.size_length = pwg->length;
-    std::snprintf(media.size_name, sizeof media.size_name, "%s", a4->pwgName);
+    std::snprintf(media.size_name, sizeof media.size_name, "%s", kDefaultMedia);
     media.tracking = PAPPL_MEDIA_TRACKING_CONTINUOUS;
 
     data->num_source = sourceCount();

@@ -163,7 +163,7 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
                            options->media.size_length / 100.0);
         return nullptr;
     }
-    auto* job = new (std::nothrow) PrintJob{};
+    PrintJob* job = new (std::nothrow) PrintJob();
     if (job == nullptr) {
         papplJobSetMessage(papplJob, "Out of memory.");
         return nullptr;

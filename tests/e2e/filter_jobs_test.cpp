@@ -188,11 +188,13 @@ TEST_F(FilterJobs, RefusedAndBrokenInput)
             cases.push_back(c);
         }
     }
-    for (const auto& [what, spoil] : std::vector<std::pair<std::string, void (*)(RasterPage*)>>{
-             {"no band height", [](RasterPage* p) { p->header.cupsRowCount = 0; }},
-             {"band of 2^32-1", [](RasterPage* p) { p->header.cupsRowCount = 0xFFFFFFFF; }},
-             {"resolution 0x0", [](RasterPage* p) { p->header.HWResolution[0] = p->header.HWResolution[1] = 0; }},
-             {"resolution 0x180", [](RasterPage* p) { p->header.HWResolution[0] = 0; }}}) {
+    using Spoiler = std::pair<std::string, void (*)(RasterPage*)>;
+    const std::vector<Spoiler> spoilers = {
+        {"no band height", [](RasterPage* p) { p->header.cupsRowCount = 0; }},
+        {"band of 2^32-1", [](RasterPage* p) { p->header.cupsRowCount = 0xFFFFFFFF; }},
+        {"resolution 0x0", [](RasterPage* p) { p->header.HWResolution[0] = p->header.HWResolution[1] = 0; }},
+        {"resolution 0x180", [](RasterPage* p) { p->header.HWResolution[0] = 0; }}};
+    for (const auto& [what, spoil] : spoilers) {
         RasterPage page = dotPage();
         spoil(&page);
         cases.push_back({what + " on page 2", rawRaster({dotPage(), page}),
