@@ -1,22 +1,18 @@
 # The printer application in a scratch folder, for the tests of the
-# application in a user's world. Source it after `set -euo pipefail` with
-# $app_bin set; it makes $scratch (removed at exit), points SNAP_COMMON,
-# HOME and XDG_CONFIG_HOME there and stops at exit what start_app and
-# add_stop started.
-#   start_app           the server on a free loopback port ($port), its
-#                       spool and log ($scratch/app.log) in $scratch
+# application. Source it after `set -euo pipefail` with $app_bin set; with
+# the spooler tests' helpers (common.sh) it makes $scratch (removed at
+# exit), points SNAP_COMMON, HOME and XDG_CONFIG_HOME there and stops at
+# exit what start_app and add_stop started.
+#   start_app [LOG [OPTION...]]  the server on a free loopback port ($port),
+#                       its spool and log ($log, $scratch/app.log) in $scratch
 #   app ARGS            a sub-command on that server
 #   wait_job P ID       waits (60 s at most) for the job to end; prints its state
-#   fail MESSAGE        counts a failure ($failures)
 #   add_stop COMMAND    runs COMMAND at exit (before the scratch goes)
+source "$(dirname "${BASH_SOURCE[0]}")/../spooler/common.sh"
 scratch=$(mktemp -d /tmp/impact-app.XXXXXX)
 chmod 755 "$scratch"
 export SNAP_COMMON=$scratch HOME=$scratch XDG_CONFIG_HOME=$scratch TMPDIR=$scratch
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+log=$scratch/app.log
 server_pid=
 stops=()
 add_stop() { stops+=("$1"); }
@@ -29,9 +25,9 @@ stop_all() {
   for pid in $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u); do
     kill "$pid" 2>/dev/null || true
   done
-  if ((status != 0)) && [[ -f $scratch/app.log ]]; then
+  if ((status != 0)) && [[ -f $log ]]; then
     echo "--- the application's errors" >&2
-    grep -E '^[EW] ' "$scratch/app.log" | grep -v DNS-SD | tail -n 20 >&2 || true
+    grep -E '^[EW] ' "$log" | grep -v DNS-SD | tail -n 20 >&2 || true
   fi
   [[ -n ${KEEP_SCRATCH:-} ]] || rm -rf "$scratch"
   exit "$status"
@@ -39,28 +35,27 @@ stop_all() {
 trap stop_all EXIT
 trap 'exit 1' INT TERM
 
-# PAPPL's sub-commands do not free what they hold when they exit.
+# PAPPL's sub-commands do not free what they hold when they exit: no leak
+# reports from them under the sanitizers (the server's still count).
 app() { ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" timeout 60 "$app_bin" "$@"; }
 
-# free_port: a loopback port nothing listens on.
-free_port() {
-  local candidate
-  for candidate in $(shuf -i 20000-60000 -n 40); do
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then echo "$candidate"; return 0; fi
-  done
-  echo "no free port" >&2
-  return 1
-}
+port=
+for candidate in $(shuf -i 20000-60000 -n 40); do
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
+done
+[[ -n $port ]] || { echo "no free port" >&2; exit 1; }
 
 start_app() {
-  port=$(free_port)
+  log=$scratch/${1:-app.log}
+  local options=(-o server-port="$port" -o listen-hostname=127.0.0.1 -o log-file="$log" -o log-level=debug
+    -o spool-directory="$scratch/spool" -o server-options=no-tls)
+  for option in "${@:2}"; do options+=(-o "$option"); done
   mkdir -p "$scratch/spool"
-  "$app_bin" server -o server-port="$port" -o listen-hostname=127.0.0.1 -o log-file="$scratch/app.log" \
-    -o log-level=debug -o spool-directory="$scratch/spool" -o server-options=no-tls >>"$scratch/app.out" 2>&1 &
+  "$app_bin" server "${options[@]}" >>"$scratch/app.out" 2>&1 &
   server_pid=$!
   for _ in $(seq 100); do
     [[ -S $scratch/impact-printer-app.sock ]] &&
-      grep -q "Listening for connections on .127.0.0.1" "$scratch/app.log" 2>/dev/null && return 0
+      grep -q "Listening for connections on .127.0.0.1" "$log" 2>/dev/null && return 0
     sleep 0.1
   done
   echo "the application did not start" >&2

@@ -19,7 +19,6 @@ fi
 node_dir=$(cd "$here/../.." && pwd)/out/node
 timeout 300 "$browser/install-puppeteer" "$node_dir" >/dev/null 2>&1 ||
   { echo "SKIP: puppeteer-core could not be installed (npm ci in $node_dir)"; exit 77; }
-source "$here/../spooler/common.sh"
 source "$here/app_env.sh"
 umask 022
 
@@ -49,11 +48,7 @@ wait "$browser_pid" || fail "the browser session (screenshots in $shots)"
   fail "the job after the changes did not complete"
 
 # CUPS's filter chain with the built filter and the PPD, for the bytes.
-serverbin=$scratch/serverbin
-mkdir -p "$serverbin/filter"
-for f in "$(cups-config --serverbin)"/filter/*; do ln -s "$f" "$serverbin/filter/"; done
-ln -sf "$filter" "$serverbin/filter/rastertoimpact"
-printf 'ServerBin %s\n' "$serverbin" >"$scratch/cups-files.conf"
+filter_chain "$filter"
 timeout 60 cupsfilter -c "$scratch/cups-files.conf" -p "$ppd_dir/impact24.ppd" -e -m printer/impact \
   -o PageSize=Letter -o InputSlot=TractorFront -o KXTopMP=Driver -o KXTearOff=On "$scratch/letter.pdf" \
   >"$scratch/expected.prn" 2>"$scratch/cupsfilter.log" || { tail -n 5 "$scratch/cupsfilter.log"; fail "cupsfilter"; }
@@ -61,6 +56,5 @@ cmp -s "$out/after.prn" "$scratch/expected.prn" ||
   fail "the job after the changes is not the filter's for Letter, front tractor, margins from the page size, tear-off"
 cmp -s "$out/after.prn" "$out/before.prn" && fail "the job after the changes has the bytes of the job before"
 
-((failures == 0)) || exit 1
-echo "browser_test: all checks passed; screenshots:"
 ls "$shots"
+finish browser_test

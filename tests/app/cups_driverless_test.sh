@@ -11,9 +11,7 @@
 #   cups_driverless_test.sh <impact-printer-app> <impact-stream-check>
 set -euo pipefail
 app_bin=$1 check=$2
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../spooler/common.sh"
-source "$here/app_env.sh"
+source "$(dirname "$0")/app_env.sh"
 umask 022
 
 start_app
@@ -26,49 +24,9 @@ app add -d nine -m impact9 -v "file://$out?ext=prn" >/dev/null
 app modify -d dmp -o impact-tear-off=on -o impact-speed=high >/dev/null || fail "modify: not accepted"
 
 # --- the private cupsd; its backends run as lp
-cups=$scratch/cups
-mkdir -p "$cups/conf" "$cups/log" "$cups/spool" "$cups/cache" "$cups/state"
-install -d -m 1770 -g lp "$cups/tmp"
-cat >"$cups/conf/cups-files.conf" <<EOF2
-ServerRoot $cups/conf
-RequestRoot $cups/spool
-TempDir $cups/tmp
-CacheDir $cups/cache
-StateDir $cups/state
-ErrorLog $cups/log/error_log
-AccessLog $cups/log/access_log
-PageLog $cups/log/page_log
-Printcap $cups/printcap
-User lp
-Group lp
-SystemGroup root
-EOF2
-cat >"$cups/conf/cupsd.conf" <<EOF2
-LogLevel debug
-Listen $cups/cupsd.sock
-Browsing No
-WebInterface No
-DefaultAuthType None
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-<Policy default>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-EOF2
-# timeout ends the daemon even if this script is killed without a chance to.
-timeout -s TERM 170 cupsd -f -c "$cups/conf/cupsd.conf" -s "$cups/conf/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
-cupsd_pid=$!
-add_stop 'kill -TERM $cupsd_pid 2>/dev/null; wait $cupsd_pid 2>/dev/null'
-add_stop '((failures == 0)) || grep -E "^[EW] " "$cups/log/error_log" | tail -n 20 >&2'
-export CUPS_SERVER=$cups/cupsd.sock
-for _ in $(seq 100); do
-  timeout 10 lpstat -r 2>/dev/null | grep -q 'is running' && break
-  sleep 0.1
-done
+add_stop stop_cupsd
+add_stop '((failures == 0)) || grep -E "^[EW] " "$scratch/cups/log/error_log" | tail -n 20 >&2'
+start_cupsd "$scratch/cups" lp lp root
 
 # Driverless queues: CUPS asks the application what each printer takes.
 for printer in dmp nine; do
@@ -104,5 +62,4 @@ while IFS='|' read -r job queue options checks; do
   "$check" $checks --pages 2 --box "$BOXES_PAGE1" --box "$BOXES_PAGE2" "$out/$job.prn" || fail "$job: printer data"
 done <<<"$jobs"
 
-((failures == 0)) || exit 1
-echo "cups_driverless_test: all checks passed"
+finish cups_driverless_test

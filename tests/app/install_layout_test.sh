@@ -8,8 +8,7 @@ set -euo pipefail
 build=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/../spooler/common.sh"
 # has <file> <text>: the file has a line with this text.
 has() { grep -qF -- "$2" "$1" 2>/dev/null || fail "$1 has no line with '$2'"; }
 
@@ -48,5 +47,4 @@ if command -v systemd-analyze >/dev/null; then
   timeout 30 systemd-analyze verify --man=no "$scratch/units/"*.service >"$scratch/verify.log" 2>&1 ||
     { cat "$scratch/verify.log" >&2; fail "systemd-analyze verify"; }
 fi
-((failures == 0)) || exit 1
-echo "install_layout_test: all checks passed"
+finish install_layout_test

@@ -11,70 +11,12 @@
 #                       <impact-stream-check> <impact-dot-compare> <impact-slow-printer>
 set -euo pipefail
 app_bin=$1 filter=$2 ppd_dir=$3 check=$4 compare=$5 slow=$6
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../spooler/common.sh"
+source "$(dirname "$0")/app_env.sh"
 umask 022
-
-scratch=$(mktemp -d)
-export SNAP_COMMON=$scratch HOME=$scratch XDG_CONFIG_HOME=$scratch
-mkdir -p "$scratch/spool" "$scratch/out"
 out=$scratch/out
-server_pid=
-helper_pids=()
-stop_all() {
-  if [[ -n $server_pid ]]; then kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true; fi
-  for pid in "${helper_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  # A sub-command that finds no server starts one of its own on this
-  # folder's socket: stop whatever still listens there.
-  for pid in $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u); do
-    kill "$pid" 2>/dev/null || true
-  done
-  rm -rf "$scratch"
-}
-trap stop_all EXIT
-
-# The sub-commands are PAPPL's own code, which does not free what it holds
-# when it exits: no leak reports from them under the sanitizers (the
-# server's memory errors still stop it).
-app() { ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$app_bin" "$@"; }
-
-# A port nothing listens on.
-port=
-for candidate in $(shuf -i 20000-60000 -n 40); do
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
-done
-[[ -n $port ]] || { echo "no free port" >&2; exit 1; }
+mkdir -p "$out"
 socket_uri="ipp://$(printf '%s' "$scratch/impact-printer-app.sock" | sed 's|/|%2F|g')"
-
-# start_server <log name>
-start_server() {
-  log=$scratch/$1
-  "$app_bin" server -o server-port="$port" -o listen-hostname=127.0.0.1 -o log-file="$log" \
-    -o log-level=debug -o spool-directory="$scratch/spool" -o server-options=no-tls -o ghostscript-idle-limit=5 \
-    >>"$scratch/server.out" 2>&1 &
-  server_pid=$!
-  for _ in $(seq 100); do
-    [[ -S $scratch/impact-printer-app.sock ]] && grep -q "Listening for connections on .127.0.0.1" "$log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "the application did not start" >&2
-  tail -n 20 "$log" >&2 || true
-  exit 1
-}
 serving() { kill -0 "$server_pid" 2>/dev/null && app printers >/dev/null 2>&1; }
-
-# job_state <printer> <id>: the job's state word from `jobs`.
-job_state() { app jobs -d "$1" | awk -v id="$2" '$1 == id { print $2 }'; }
-# wait_job <printer> <id>: waits (60 s at most) for the job to finish; prints its state.
-wait_job() {
-  local state
-  for _ in $(seq 600); do
-    state=$(job_state "$1" "$2")
-    case $state in completed | aborted | canceled) echo "$state"; return 0 ;; esac
-    sleep 0.1
-  done
-  echo "${state:-unknown}"
-}
 # submit <printer> <job name> <file> [submit options]: prints the job's final state.
 submit() {
   local printer=$1 name=$2 file=$3 reply
@@ -95,67 +37,45 @@ job_message() {
 # expect <what> <actual> <expected>
 expect() { [[ $2 == "$3" ]] || fail "$1: $2, expected $3"; }
 
-cat >"$scratch/get-job.test" <<'EOF'
-{ OPERATION Get-Job-Attributes
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR integer job-id $job
-  ATTR keyword requested-attributes job-state,job-state-message
+# ipp_test <file> <operation> <attribute lines...>: an ipptool test of one
+# request over $uri, expecting the STATUS given among the lines (or any).
+ipp_test() {
+  printf '%s\n' "{ OPERATION $2" "GROUP operation-attributes-tag" "ATTR charset attributes-charset utf-8" \
+    "ATTR naturalLanguage attributes-natural-language en" "ATTR uri printer-uri \$uri" "${@:3}" "}" >"$scratch/$1"
 }
-EOF
-cat >"$scratch/printer-state.test" <<'EOF'
-{ OPERATION Get-Printer-Attributes
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR keyword requested-attributes printer-state-reasons,impact-speed-default
-}
-EOF
+ipp_test get-job.test Get-Job-Attributes 'ATTR integer job-id $job' \
+  'ATTR keyword requested-attributes job-state,job-state-message'
+ipp_test printer-state.test Get-Printer-Attributes \
+  'ATTR keyword requested-attributes printer-state-reasons,impact-speed-default'
+job_lines=('ATTR name requesting-user-name test' 'ATTR name job-name $jobname')
 # print_test <type> <name> <value> <status>: print.test, one Print-Job with
 # document-format $format, this job attribute, expecting this status.
 print_test() {
-  cat >"$scratch/print.test" <<EOF
-{ OPERATION Print-Job
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri \$uri
-  ATTR name requesting-user-name test
-  ATTR name job-name \$jobname
-  ATTR mimeMediaType document-format \$format
-  GROUP job-attributes-tag
-  ATTR $1 $2 $3
-  FILE \$filename
-  STATUS $4
+  ipp_test print.test Print-Job "${job_lines[@]}" 'ATTR mimeMediaType document-format $format' \
+    "GROUP job-attributes-tag" "ATTR $1 $2 $3" 'FILE $filename' "STATUS $4"
 }
-EOF
+ipp_test custom.test Print-Job "${job_lines[@]}" "ATTR mimeMediaType document-format application/pdf" \
+  "GROUP job-attributes-tag" \
+  'ATTR collection media-col { MEMBER collection media-size { MEMBER integer x-dimension $width MEMBER integer y-dimension $length } }' \
+  'ATTR resolution printer-resolution $resolution' 'FILE $filename' "STATUS successful-ok"
+# slow_printer <name> <driver> <bytes a second> [bytes before it stops
+# reading]: a printer on impact-slow-printer, which keeps what it reads in
+# $scratch/<name>.1.
+slow_printer() {
+  "$slow" "$scratch/$1" "${@:3}" >"$scratch/$1.port" &
+  add_stop "kill $!"
+  for _ in $(seq 50); do [[ -s $scratch/$1.port ]] && break; sleep 0.1; done
+  app add -d "$1" -m "$2" -v "socket://127.0.0.1:$(cat "$scratch/$1.port")" >/dev/null
 }
-cat >"$scratch/custom.test" <<'EOF'
-{ OPERATION Print-Job
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR name requesting-user-name test
-  ATTR name job-name $jobname
-  ATTR mimeMediaType document-format application/pdf
-  GROUP job-attributes-tag
-  ATTR collection media-col { MEMBER collection media-size { MEMBER integer x-dimension $width MEMBER integer y-dimension $length } }
-  ATTR resolution printer-resolution $resolution
-  FILE $filename
-  STATUS successful-ok
+# settled <file>: waits for the file to stop growing (the printer has what
+# was sent when it stopped reading for 10 s or the connection closed).
+settled() {
+  local size=-1
+  while [[ $size != "$(stat -c %s "$1" 2>/dev/null)" ]]; do size=$(stat -c %s "$1"); sleep 1; done
 }
-EOF
 
 # CUPS's filter chain with the built filter and PPDs, for the same dots.
-serverbin=$scratch/serverbin
-mkdir -p "$serverbin/filter"
-for f in "$(cups-config --serverbin)"/filter/*; do ln -s "$f" "$serverbin/filter/"; done
-ln -sf "$filter" "$serverbin/filter/rastertoimpact"
-printf 'ServerBin %s\n' "$serverbin" >"$scratch/cups-files.conf"
+filter_chain "$filter"
 # through_filter <ppd> <input> <output> [cupsfilter options]
 through_filter() {
   local ppd=$1 input=$2 output=$3
@@ -181,7 +101,7 @@ timeout 120 gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=pwgraster -r360 -dcupsColor
 printf '%%!PS\n<< /PageSize [595 842] >> setpagedevice\n%s showpage %s showpage\n' \
   "$(box 72 612 216 72)" "$(box 300 100 200 100)" >"$docs/boxes.ps"
 
-start_server app.log
+start_app app.log ghostscript-idle-limit=5
 app add -d p9 -m impact9 -v "file://$out?ext=prn" >/dev/null
 app add -d p24 -m impact24 -v "file://$out?ext=prn" >/dev/null
 app add -d full -m impact9 -v "file:///dev/full" >/dev/null
@@ -247,10 +167,7 @@ twin24|impact24||2000000"
 while IFS='|' read -r job driver options rate; do
   # shellcheck disable=SC2086
   expect "$job alone" "$(submit "p${driver#impact}" "alone-$job" "$docs/long.pdf" $options)" completed
-  "$slow" "$scratch/$job" "$rate" >"$scratch/$job.port" &
-  helper_pids+=($!)
-  for _ in $(seq 50); do [[ -s $scratch/$job.port ]] && break; sleep 0.1; done
-  app add -d "$job" -m "$driver" -v "socket://127.0.0.1:$(cat "$scratch/$job.port")" >/dev/null
+  slow_printer "$job" "$driver" "$rate"
 done <<<"$twins"
 while IFS='|' read -r job driver options rate; do
   # shellcheck disable=SC2086
@@ -261,8 +178,7 @@ busy=$(app jobs -d twin9 | grep -c processing || true)$(app jobs -d twin24 | gre
 expect "jobs processing on both printers at once" "$busy" 11
 while IFS='|' read -r job driver options rate; do
   expect "$job: job state" "$(wait_job "$job" 1)" completed
-  size=-1
-  while [[ $size != "$(stat -c %s "$scratch/$job.1" 2>/dev/null)" ]]; do size=$(stat -c %s "$scratch/$job.1"); sleep 1; done
+  settled "$scratch/$job.1"
   cmp -s "$scratch/$job.1" "$out/alone-$job.prn" || fail "$job: not the bytes the printer gets alone"
 done <<<"$twins"
 
@@ -285,13 +201,10 @@ cmp -s "$out/speed-default.prn" "$out/pdf24.prn" && fail "the printer default di
 echo "--- [$SECONDS s] cancel in the middle of a page, on a printer that takes 1 MB a second"
 # printer | document | submit options | pins
 while IFS='|' read -r job doc options pins; do
-  "$slow" "$scratch/$job" 1000000 >"$scratch/$job.port" &
-  helper_pids+=($!)
-  for _ in $(seq 50); do [[ -s $scratch/$job.port ]] && break; sleep 0.1; done
-  app add -d "$job" -m impact24 -v "socket://127.0.0.1:$(cat "$scratch/$job.port")" >/dev/null
+  slow_printer "$job" impact24 1000000
   # shellcheck disable=SC2086
   app submit -d "$job" -t "$job" $options "$docs/$doc" >/dev/null 2>&1 &
-  helper_pids+=($!)
+  add_stop "kill $!"
   # Raster is answered only once all of it is in: find the job in the list.
   id=
   for _ in $(seq 100); do
@@ -302,10 +215,7 @@ while IFS='|' read -r job doc options pins; do
   sleep 2
   app cancel -d "$job" -j "${id:-1}" >/dev/null 2>&1 || fail "$job: Cancel-Job refused"
   expect "$job: job state" "$(wait_job "$job" "${id:-1}")" canceled
-  # The printer has what was sent when it stopped reading for 10 s or the
-  # connection closed: wait for its file to stop growing.
-  size=-1
-  while [[ $size != "$(stat -c %s "$scratch/$job.1" 2>/dev/null)" ]]; do size=$(stat -c %s "$scratch/$job.1"); sleep 1; done
+  settled "$scratch/$job.1"
   "$compare" --pins "$pins" --cancelled "$scratch/$job.1" >"$scratch/$job.check" ||
     { cat "$scratch/$job.check"; fail "$job: the cancelled job does not end cleanly"; }
   pages=$(sed -n 's/^pages: //p' "$scratch/$job.check")
@@ -316,10 +226,7 @@ cancel-pwg|long-360.pwg|-o print-quality=high|24
 EOF
 
 echo "--- [$SECONDS s] failing devices abort the job with a reason; the application keeps serving"
-"$slow" "$scratch/unplugged" 1000000 20000 >"$scratch/unplugged.port" &
-helper_pids+=($!)
-for _ in $(seq 50); do [[ -s $scratch/unplugged.port ]] && break; sleep 0.1; done
-app add -d unplugged -m impact24 -v "socket://127.0.0.1:$(cat "$scratch/unplugged.port")" >/dev/null
+slow_printer unplugged impact24 1000000 20000
 # printer | document | submit options | words the job's message has
 while IFS='|' read -r printer doc options words; do
   # shellcheck disable=SC2086
@@ -371,7 +278,7 @@ app shutdown >/dev/null 2>&1 || fail "shutdown: not accepted"
 kill "$server_pid"
 wait "$server_pid" 2>/dev/null || true
 server_pid=
-start_server app-restarted.log
+start_app app-restarted.log ghostscript-idle-limit=5
 app printers | sort | tr '\n' ' ' >"$scratch/printers"
 [[ $(cat "$scratch/printers") == *"p24 p9 "* ]] || fail "printers after a restart: $(cat "$scratch/printers")"
 printer=p24 ipp printer-state.test -v | grep -q 'impact-speed-default (keyword) = high' ||
@@ -379,9 +286,4 @@ printer=p24 ipp printer-state.test -v | grep -q 'impact-speed-default (keyword) 
 expect "job after a restart" "$(submit p24 restarted "$docs/boxes.pdf")" completed
 cmp -s "$out/restarted.prn" "$out/speed-default.prn" || fail "after a restart: not the bytes with the printer's defaults"
 
-if ((failures)); then
-  echo "printer_app_test: $failures failure(s); the application's log:" >&2
-  grep -E '^[EW] ' "$log" | grep -v DNS-SD | tail -n 20 >&2 || true
-  exit 1
-fi
-echo "printer_app_test: all checks passed"
+finish printer_app_test

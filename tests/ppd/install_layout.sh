@@ -10,20 +10,14 @@ umask 022
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "install_layout: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/../spooler/common.sh"
 
 serverbin=$(cups-config --serverbin)      # e.g. /usr/lib/cups
 relative_serverbin=${serverbin#/usr/}
 relative_serverbin=${relative_serverbin#/}
 
 # expect_file <path> <mode>
-expect_file() {
-  if [[ ! -f $1 ]]; then fail "missing $1"; return; fi
-  local mode
-  mode=$(stat -c %a "$1")
-  [[ $mode == "$2" ]] || fail "$1 has mode $mode, expected $2"
-}
+expect_file() { [[ -f $1 && $(stat -c %a "$1") == "$2" ]] || fail "$1: missing or not mode $2"; }
 
 check_prefix() {
   local prefix=$1 stage=$2 root
@@ -64,8 +58,4 @@ for ppd in "$scratch"/usr-stage/usr/share/ppd/rastertoimpact/*.ppd; do
     { cat "$scratch/testppd.log" >&2; fail "cupstestppd failed on the installed $(basename "$ppd")"; }
 done
 
-if ((failures)); then
-  echo "install_layout: $failures failure(s)" >&2
-  exit 1
-fi
-echo "install_layout: all checks passed"
+finish install_layout

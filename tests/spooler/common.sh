@@ -1,10 +1,63 @@
-# Shared by the spooler tests: test documents, byte checks, failure count.
-# Source it; it expects `set -euo pipefail` in the caller.
+# Shared by the spooler and application tests: test documents, byte
+# checks, failure count, CUPS's filter chain and a private cupsd. Source it
+# after `set -euo pipefail`.
 
 failures=0
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
+}
+# finish <test name>: the exit status and last line of a test script.
+finish() {
+  ((failures == 0)) || { echo "$1: $failures failure(s)" >&2; exit 1; }
+  echo "$1: all checks passed"
+}
+
+# filter_chain <built rastertoimpact>: $scratch/cups-files.conf, whose
+# ServerBin has the system's filters and the built one side by side, for
+# `cupsfilter -c`.
+filter_chain() {
+  mkdir -p "$scratch/serverbin/filter"
+  for f in "$(cups-config --serverbin)"/filter/*; do ln -s "$f" "$scratch/serverbin/filter/"; done
+  ln -sf "$1" "$scratch/serverbin/filter/rastertoimpact"
+  printf 'ServerBin %s\n' "$scratch/serverbin" >"$scratch/cups-files.conf"
+}
+
+# start_cupsd <dir> <user> <group> <system group> [cups-files.conf lines]:
+# a cupsd with its configuration, spool, state and logs in <dir>, listening
+# only on <dir>/cupsd.sock, with no authentication (only the test talks to
+# it); sets cupsd_pid and CUPS_SERVER. Under timeout, so that it ends even if
+# the script is killed without a chance to stop it.
+start_cupsd() {
+  local dir=$1 user=$2 group=$3 system=$4
+  shift 4
+  mkdir -p "$dir/conf" "$dir/log"
+  install -d -m 1770 -g "$group" "$dir/tmp"
+  printf '%s\n' "ServerRoot $dir/conf" "RequestRoot $dir/spool" "TempDir $dir/tmp" "CacheDir $dir/cache" \
+    "StateDir $dir/state" "ErrorLog $dir/log/error_log" "AccessLog $dir/log/access_log" "PageLog $dir/log/page_log" \
+    "Printcap $dir/printcap" "User $user" "Group $group" "SystemGroup $system" "$@" >"$dir/conf/cups-files.conf"
+  printf '%s\n' "LogLevel debug" "MaxLogSize 0" "Listen $dir/cupsd.sock" "Browsing No" "WebInterface No" \
+    "DefaultAuthType None" "JobKillDelay 10" "<Location />" "Order allow,deny" "Allow all" "</Location>" \
+    "<Policy default>" "JobPrivateAccess all" "JobPrivateValues none" "SubscriptionPrivateAccess all" \
+    "SubscriptionPrivateValues none" "<Limit All>" "Order deny,allow" "</Limit>" "</Policy>" >"$dir/conf/cupsd.conf"
+  timeout -s TERM 170 cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
+  cupsd_pid=$!
+  export CUPS_SERVER=$dir/cupsd.sock
+  for _ in $(seq 100); do
+    timeout 10 lpstat -r 2>/dev/null | grep -q 'is running' && return 0
+    kill -0 "$cupsd_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$dir/log/cupsd.out" >&2
+  echo "cupsd did not start on $dir/cupsd.sock" >&2
+  exit 1
+}
+stop_cupsd() {
+  [[ -n ${cupsd_pid:-} ]] && kill -0 "$cupsd_pid" 2>/dev/null || return 0
+  kill -TERM "$cupsd_pid" 2>/dev/null || true
+  for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$cupsd_pid" 2>/dev/null || true
+  wait "$cupsd_pid" 2>/dev/null || true
 }
 
 # The file's bytes as " 1b 40 0d ... " (two hex digits each, one space

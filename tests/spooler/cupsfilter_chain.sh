@@ -16,14 +16,7 @@ umask 022
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# cupsfilter runs the filters from <ServerBin>/filter: the system's filters
-# and the built one side by side.
-serverbin=$scratch/serverbin
-mkdir -p "$serverbin/filter"
-for f in "$(cups-config --serverbin)"/filter/*; do ln -s "$f" "$serverbin/filter/"; done
-ln -sf "$filter" "$serverbin/filter/rastertoimpact"
-printf 'ServerBin %s\n' "$serverbin" >"$scratch/cups-files.conf"
-
+filter_chain "$filter"
 make_documents "$scratch"
 
 # run_chain <name> <ppd> <input> [cupsfilter options...]: printer data in
@@ -82,8 +75,4 @@ else
   echo "no $testprint here; CUPS's test page is not tried"
 fi
 
-if ((failures)); then
-  echo "cupsfilter_chain: $failures failure(s)" >&2
-  exit 1
-fi
-echo "cupsfilter_chain: all checks passed"
+finish cupsfilter_chain
