@@ -3,8 +3,8 @@
 // a cancelled job must.
 //
 //   impact-dot-compare [--pins 9|24] [--dpi HxV] [--max-differ N] [--within] A B
-// Prints one line per page: the dots of A and of B, how many only one of
-// them has, and the offset (in dots) that would best line B up with A.
+// Prints one line per page: the dots of A and of B, and how many only one
+// of them has.
 // Exit status 0 when both have the same pages and no page differs in more
 // than N dots (default 0), and with --within every dot of B is one of A's;
 // 1 otherwise, 2 for bad arguments or a stream that does not decode.
@@ -31,9 +31,7 @@ bool decodeFile(const char* path, const PrinterClass& printer, DecodedStream* ou
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof())
-        return false;
-    if (decodeStream(bytes.data(), bytes.size(), printer, out) != 0) {
+    if ((!in.good() && !in.eof()) || decodeStream(bytes.data(), bytes.size(), printer, out) != 0) {
         std::printf("%s: %s\n", path, describeError(*out).c_str());
         return false;
     }
@@ -50,11 +48,11 @@ DotSet dotSet(const Page& page, uint32_t hdpi, uint32_t vdpi)
     return set;
 }
 
-size_t onlyIn(const DotSet& a, const DotSet& b, int64_t dy = 0, int64_t dx = 0)
+size_t onlyIn(const DotSet& a, const DotSet& b)
 {
     size_t n = 0;
     for (const auto& dot : a)
-        n += b.count({dot.first + dy, dot.second + dx}) == 0;
+        n += b.count(dot) == 0;
     return n;
 }
 
@@ -124,9 +122,7 @@ int main(int argc, char** argv)
     PrinterClass printer;
     if (cancelled && files == 1 && printerClassForPins(pins, &printer) == 0) {
         DecodedStream a;
-        std::ifstream in(paths[0], std::ios::binary);
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        decodeStream(bytes.data(), bytes.size(), printer, &a);
+        decodeFile(paths[0], printer, &a);
         return checkCancelled(a);
     }
     if (files != 2 || hdpi == 0 || vdpi == 0 || printerClassForPins(pins, &printer) != 0) {
@@ -141,22 +137,8 @@ int main(int argc, char** argv)
     for (size_t p = 0; p < std::min(a.pages.size(), b.pages.size()); ++p) {
         const DotSet da = dotSet(a.pages[p], hdpi, vdpi), db = dotSet(b.pages[p], hdpi, vdpi);
         const size_t onlyA = onlyIn(da, db), onlyB = onlyIn(db, da);
-        // The shift of B within two dots that leaves the fewest differences.
-        int64_t bestY = 0, bestX = 0;
-        size_t best = onlyA + onlyB;
-        for (int64_t dy = -2; dy <= 2 && best != 0; ++dy)
-            for (int64_t dx = -2; dx <= 2; ++dx) {
-                const size_t n = onlyIn(da, db, dy, dx) + onlyIn(db, da, -dy, -dx);
-                if (n < best) {
-                    best = n;
-                    bestY = dy;
-                    bestX = dx;
-                }
-            }
-        std::printf("page %zu: %zu and %zu dots, %zu only in A, %zu only in B; best shift of B %lld,%lld "
-                    "(x,y dots) leaves %zu\n",
-                    p + 1, da.size(), db.size(), onlyA, onlyB, static_cast<long long>(bestX),
-                    static_cast<long long>(bestY), best);
+        std::printf("page %zu: %zu and %zu dots, %zu only in A, %zu only in B\n", p + 1, da.size(), db.size(), onlyA,
+                    onlyB);
         if (onlyA + onlyB > maxDiffer || (within && onlyB != 0))
             status = 1;
     }
