@@ -9,31 +9,20 @@
 #   wait_job P ID       waits (60 s at most) for the job to end; prints its state
 #   add_stop COMMAND    runs COMMAND at exit (before the scratch goes)
 source "$(dirname "${BASH_SOURCE[0]}")/../spooler/common.sh"
-scratch=$(mktemp -d /tmp/impact-app.XXXXXX)
-chmod 755 "$scratch"
+new_scratch app
 export SNAP_COMMON=$scratch HOME=$scratch XDG_CONFIG_HOME=$scratch TMPDIR=$scratch
 log=$scratch/app.log
 server_pid=
-stops=()
-add_stop() { stops+=("$1"); }
-stop_all() {
-  local status=$? command
-  for command in "${stops[@]}"; do eval "$command" || true; done
+stop_app() {
   if [[ -n $server_pid ]]; then kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true; fi
   # A sub-command that finds no server starts one of its own on this
   # folder's socket: stop whatever still listens there.
   for pid in $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u); do
     kill "$pid" 2>/dev/null || true
   done
-  if ((status != 0)) && [[ -f $log ]]; then
-    echo "--- the application's errors" >&2
-    grep -E '^[EW] ' "$log" | grep -v DNS-SD | tail -n 20 >&2 || true
-  fi
-  [[ -n ${KEEP_SCRATCH:-} ]] || rm -rf "$scratch"
-  exit "$status"
+  ((status == 0)) || grep -E '^[EW] ' "$log" 2>/dev/null | grep -v DNS-SD | tail -n 20 >&2 || true
 }
-trap stop_all EXIT
-trap 'exit 1' INT TERM
+add_stop stop_app
 
 # PAPPL's sub-commands do not free what they hold when they exit: no leak
 # reports from them under the sanitizers (the server's still count).

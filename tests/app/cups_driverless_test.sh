@@ -25,7 +25,7 @@ app modify -d dmp -o impact-tear-off=on -o impact-speed=high >/dev/null || fail 
 
 # --- the private cupsd; its backends run as lp
 add_stop stop_cupsd
-add_stop '((failures == 0)) || grep -E "^[EW] " "$scratch/cups/log/error_log" | tail -n 20 >&2'
+add_stop '((status == 0)) || grep -E "^[EW] " "$scratch/cups/log/error_log" | tail -n 20 >&2'
 start_cupsd "$scratch/cups" lp lp root
 
 # Driverless queues: CUPS asks the application what each printer takes.

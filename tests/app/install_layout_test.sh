@@ -6,9 +6,8 @@
 #   install_layout_test.sh <build dir>
 set -euo pipefail
 build=$1
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 source "$(dirname "$0")/../spooler/common.sh"
+new_scratch install
 # has <file> <text>: the file has a line with this text.
 has() { grep -qF -- "$2" "$1" 2>/dev/null || fail "$1 has no line with '$2'"; }
 

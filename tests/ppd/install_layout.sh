@@ -8,9 +8,8 @@ build=$1
 source=$2
 umask 022
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 source "$(dirname "$0")/../spooler/common.sh"
+new_scratch install
 
 serverbin=$(cups-config --serverbin)      # e.g. /usr/lib/cups
 relative_serverbin=${serverbin#/usr/}

@@ -7,6 +7,24 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
+# new_scratch <name>: $scratch, a folder of mode 755 (cupsd wants the
+# folders up to its filters not writable by others) removed at exit, or
+# kept with KEEP_SCRATCH set; add_stop COMMAND runs COMMAND at exit first
+# (with the exit status in $status).
+stops=()
+add_stop() { stops+=("$1"); }
+stop_all() {
+  local status=$? command
+  for command in "${stops[@]}"; do eval "$command" || true; done
+  [[ -n ${KEEP_SCRATCH:-} ]] || rm -rf "$scratch"
+  exit "$status"
+}
+new_scratch() {
+  scratch=$(mktemp -d "/tmp/impact-$1.XXXXXX")
+  chmod 755 "$scratch"
+  trap stop_all EXIT
+  trap 'exit 1' INT TERM
+}
 # finish <test name>: the exit status and last line of a test script.
 finish() {
   ((failures == 0)) || { echo "$1: $failures failure(s)" >&2; exit 1; }

@@ -13,8 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 umask 022
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+new_scratch chain
 
 filter_chain "$filter"
 make_documents "$scratch"

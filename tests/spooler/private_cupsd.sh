@@ -16,23 +16,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 umask 022
 
-# cupsd runs filters as lp and wants them, and the directories leading to
-# them, owned by root (or by the user it runs as) and not writable by others.
-scratch=$(mktemp -d /tmp/impact-cupsd.XXXXXX)
-chmod 755 "$scratch"
+new_scratch cupsd
 reader_pid=""
-stop_all() {
-  local status=$?
-  if [[ -n $reader_pid ]]; then kill "$reader_pid" 2>/dev/null || true; fi
-  stop_cupsd
-  if ((status != 0)) && [[ -f $scratch/log/error_log ]]; then
-    grep -E '^[EW] ' "$scratch/log/error_log" | tail -n 30 >&2 || true
-  fi
-  [[ -n ${KEEP_SCRATCH:-} ]] || rm -rf "$scratch"
-  exit "$status"
-}
-trap stop_all EXIT
-trap 'exit 1' INT TERM
+add_stop '[[ -z $reader_pid ]] || kill "$reader_pid" 2>/dev/null'
+add_stop stop_cupsd
+add_stop '((status == 0)) || grep -E "^[EW] " "$scratch/log/error_log" | tail -n 30 >&2'
 
 # --- the installed driver
 prefix=$scratch/prefix
