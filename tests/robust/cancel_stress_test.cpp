@@ -81,20 +81,21 @@ protected:
         nine.modelNumber = 0;
         roll.extra = paperOptions();
         const std::vector<uint8_t> formFeed = {0x0C}, reset = {0x1B, 0x40, 0x0D};
-        addKind("letter, three pages", writePpd(dir), "", 24,
+        // Uncompressed as the spooler's Ghostscript writes it, and compressed.
+        addKind("letter, three pages", writePpd(dir), "", 24, false,
                 {patternPage(1440, 600, 180, 180, 24, 1, 60), patternPage(1440, 900, 180, 180, 24, 2, 200),
                  patternPage(1440, 300, 180, 180, 24, 3, 30)},
                 formFeed, reset);
-        addKind("nine-pin, two pages", writePpd(dir, nine, "nine"), "", 9,
+        addKind("nine-pin, two pages", writePpd(dir, nine, "nine"), "", 9, false,
                 {patternPage(960, 500, 120, 72, 8, 4, 40), patternPage(960, 400, 120, 72, 8, 5, 90)}, formFeed, reset);
         // One dense page whose data is larger than the output buffer, so a
         // slow reader holds the filter inside a band's image data.
-        addKind("roll paper, one dense page", writePpd(dir, roll, "roll"), "InputSlot=RollPaper KXSvRP=On KXTearOff=On", 24,
+        addKind("roll paper, one dense page", writePpd(dir, roll, "roll"), "InputSlot=RollPaper KXSvRP=On KXTearOff=On", 24, true,
                 {patternPage(1440, 1500, 180, 180, 24, 6, 4)}, bytesOf({0x1B, 0x4A, 0x18, 0x1B, 0x28, 0x43, 0x02, 0x00, 0xF0, 0x1E}),
                 bytesOf({0x0D, 0x1B, 0x19, 0x44}));
     }
 
-    void addKind(const std::string& name, const std::string& ppd, const std::string& options, int pins,
+    void addKind(const std::string& name, const std::string& ppd, const std::string& options, int pins, bool compressed,
                  const std::vector<RasterPage>& pages, const std::vector<uint8_t>& pageEnd, const std::vector<uint8_t>& jobEnd)
     {
         JobKind kind;
@@ -102,10 +103,10 @@ protected:
         kind.ppd = ppd;
         kind.options = options;
         kind.raster = dir.file("job" + std::to_string(kinds.size()) + ".ras");
-        // Compressed, as the spooler's raster filters write.
         for (size_t n = 0; n < pages.size(); ++n)
-            kind.pageStarts.push_back(rasterBytes({pages.begin(), pages.begin() + static_cast<long>(n)}).size());
-        kind.bytes = rasterBytes(pages);
+            kind.pageStarts.push_back(
+                rasterBytes({pages.begin(), pages.begin() + static_cast<long>(n)}, compressed).size());
+        kind.bytes = rasterBytes(pages, compressed);
         writeFile(kind.raster, kind.bytes);
         const ProgramRun whole = runFilter(filterArgs(options, kind.raster), ppd);
         ASSERT_EQ(whole.exitStatus, 0) << name << ": " << whole.err;
