@@ -19,6 +19,22 @@ StatusCode finalLine(JobState* state, StatusCode status)
     return state->overStatus;
 }
 
+// True, and what to return in *status, when the job cannot take another
+// step: no job, a job that is over, or one whose cancel has just ended it.
+bool cannotGoOn(JobState* state, StatusCode* status)
+{
+    if (state == nullptr) {
+        *status = 22;
+        return true;
+    }
+    if (state->over) {
+        *status = state->overStatus;
+        return true;
+    }
+    *status = 0;
+    return serviceCancellation(state) != 0;
+}
+
 } // namespace
 
 int pageHeaderUsable(const cups_page_header2_t* header)
@@ -90,28 +106,22 @@ StatusCode pushLine(JobState* state, const unsigned char* line)
 
 StatusCode finishPage(JobState* state)
 {
-    if (state == nullptr)
-        return 22;
-    if (state->over)
-        return state->overStatus;
-    if (serviceCancellation(state))
-        return 0;
-    StatusCode status = finishPageAssembly(state, &state->header, &state->page);
+    StatusCode status;
+    if (cannotGoOn(state, &status))
+        return status;
+    status = finishPageAssembly(state, &state->header, &state->page);
     if (status != 0) {
         // The page has ended already.
         teardownJob(state);
         return finalLine(state, status);
     }
-    return state->cancelled ? 0 : status;
+    return 0;
 }
 
 StatusCode finishJob(JobState* state)
 {
-    if (state == nullptr)
-        return 22;
-    if (state->over)
-        return state->overStatus;
-    if (serviceCancellation(state))
-        return 0;
+    StatusCode status;
+    if (cannotGoOn(state, &status))
+        return status;
     return finalLine(state, teardownJob(state));
 }
