@@ -12,6 +12,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "input_argument.h"
+
 namespace {
 
 constexpr size_t kBlockBytes = 256 * 1024;
@@ -21,18 +23,10 @@ alignas(64) unsigned char gBlock[kBlockBytes];
 
 int main(int argc, char* argv[])
 {
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: %s [file]\n", argv[0]);
-        return 2;
-    }
-    int fd = 0;
-    if (argc == 2) {
-        fd = ::open(argv[1], O_RDONLY);
-        if (fd < 0) {
-            std::perror(argv[1]);
-            return 1;
-        }
-    }
+    int status = 0;
+    const int fd = openInputArgument(argc, argv, &status);
+    if (fd < 0)
+        return status;
     uint64_t total = 0;
     uint64_t mix = 0;
     for (;;) {

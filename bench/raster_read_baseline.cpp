@@ -12,20 +12,14 @@
 
 #include <cups/raster.h>
 
+#include "input_argument.h"
+
 int main(int argc, char* argv[])
 {
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: %s [raster-file]\n", argv[0]);
-        return 2;
-    }
-    int fd = 0;
-    if (argc == 2) {
-        fd = ::open(argv[1], O_RDONLY);
-        if (fd < 0) {
-            std::perror(argv[1]);
-            return 1;
-        }
-    }
+    int status = 0;
+    const int fd = openInputArgument(argc, argv, &status);
+    if (fd < 0)
+        return status;
     cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
     if (raster == nullptr) {
         std::fprintf(stderr, "%s: not a raster stream\n", argv[0]);
