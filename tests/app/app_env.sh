@@ -1,13 +1,11 @@
-# The printer application in a scratch folder, for the tests of the
-# application. Source it after `set -euo pipefail` with $app_bin set; with
-# the spooler tests' helpers (common.sh) it makes $scratch (removed at
-# exit), points SNAP_COMMON, HOME and XDG_CONFIG_HOME there and stops at
-# exit what start_app and add_stop started.
+# The printer application in a scratch folder. Source it after `set -euo
+# pipefail` with $app_bin set: with common.sh's helpers it makes $scratch,
+# points SNAP_COMMON, HOME and XDG_CONFIG_HOME there and stops at exit what
+# start_app and add_stop started.
 #   start_app [LOG [OPTION...]]  the server on a free loopback port ($port),
 #                       its spool and log ($log, $scratch/app.log) in $scratch
 #   app ARGS            a sub-command on that server
 #   wait_job P ID       waits (60 s at most) for the job to end; prints its state
-#   add_stop COMMAND    runs COMMAND at exit (before the scratch goes)
 source "$(dirname "${BASH_SOURCE[0]}")/../spooler/common.sh"
 new_scratch app
 export SNAP_COMMON=$scratch HOME=$scratch XDG_CONFIG_HOME=$scratch TMPDIR=$scratch
@@ -17,9 +15,8 @@ stop_app() {
   if [[ -n $server_pid ]]; then kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true; fi
   # A sub-command that finds no server starts one of its own on this
   # folder's socket: stop whatever still listens there.
-  for pid in $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u); do
-    kill "$pid" 2>/dev/null || true
-  done
+  # shellcheck disable=SC2046
+  kill $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u) 2>/dev/null || true
   ((status == 0)) || grep -E '^[EW] ' "$log" 2>/dev/null | grep -v DNS-SD | tail -n 20 >&2 || true
 }
 add_stop stop_app

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The web interface in a real browser (Debian's chromium, headless, driven
-# by puppeteer-core): a person changes the paper, the source and the
-# margins on the printer's pages and prints a test page (browser/
-# web_defaults.mjs, screenshots in <screenshot dir>). The next job uses
-# what they set: its bytes are the filter's for US Letter from the front
-# tractor with the margins from the page size and tear-off, not the bytes
-# of the same job before. Skipped (status 77) only where no browser can be
-# had.
+# The web interface in Debian's chromium, headless, driven by puppeteer-core
+# (browser/web_defaults.mjs, screenshots in <screenshot dir>): a person sets
+# the paper, the source and the margins and prints a test page. The next
+# job's bytes are the filter's for US Letter from the front tractor with the
+# margins from the page size and tear-off, not those of the job before.
+# Skipped (status 77) only where no browser can be had.
 #   browser_test.sh <impact-printer-app> <rastertoimpact> <ppd dir> <impact-stream-check> <screenshot dir>
 set -euo pipefail
 app_bin=$1 filter=$2 ppd_dir=$3 check=$4 shots=$5
@@ -27,13 +25,13 @@ out=$scratch/out
 mkdir -p "$out" "$shots"
 rm -f "$shots"/*.png
 app add -d dmp -m impact24 -v "file://$out?ext=prn" >/dev/null
-# A US Letter page with a box, so the filter lays it out as the application does.
+# A US Letter page, so the filter lays it out as the application does.
 make_pdf "$scratch/letter.pdf" 612 792 "$(box 72 612 216 72) $(box 300 100 200 100) showpage"
 [[ $(wait_job dmp "$(app submit -d dmp -t before "$scratch/letter.pdf" | sed 's/.*-//')") == completed ]] ||
   fail "the job before the changes did not complete"
 
-# The browser, with a profile of its own, in a process group of its own:
-# the stop ends the group (node and chromium) if the script fails.
+# The browser in a process group of its own, which the stop ends (node and
+# chromium) if the script fails.
 setsid timeout 120 node "$browser/web_defaults.mjs" "http://127.0.0.1:$port" dmp "$shots" "$scratch/profile" \
   "$node_dir" &
 browser_pid=$!
@@ -47,11 +45,8 @@ wait "$browser_pid" || fail "the browser session (screenshots in $shots)"
 [[ $(wait_job dmp "$(app submit -d dmp -t after "$scratch/letter.pdf" | sed 's/.*-//')") == completed ]] ||
   fail "the job after the changes did not complete"
 
-# CUPS's filter chain with the built filter and the PPD, for the bytes.
-filter_chain "$filter"
-timeout 60 cupsfilter -c "$scratch/cups-files.conf" -p "$ppd_dir/impact24.ppd" -e -m printer/impact \
-  -o PageSize=Letter -o InputSlot=TractorFront -o KXTopMP=Driver -o KXTearOff=On "$scratch/letter.pdf" \
-  >"$scratch/expected.prn" 2>"$scratch/cupsfilter.log" || { tail -n 5 "$scratch/cupsfilter.log"; fail "cupsfilter"; }
+through_filter impact24.ppd "$scratch/letter.pdf" "$scratch/expected.prn" -o PageSize=Letter \
+  -o InputSlot=TractorFront -o KXTopMP=Driver -o KXTearOff=On
 cmp -s "$out/after.prn" "$scratch/expected.prn" ||
   fail "the job after the changes is not the filter's for Letter, front tractor, margins from the page size, tear-off"
 cmp -s "$out/after.prn" "$out/before.prn" && fail "the job after the changes has the bytes of the job before"

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The application behind CUPS, as a user sets it up: a private cupsd (its
-# own socket, configuration, spool and logs in the scratch folder) with
-# driverless queues made by `lpadmin -m everywhere` on the application's
-# printers, PDFs printed with `lp`. A driverless queue passes on only a few
-# job attributes (print-quality among them): the printer's own defaults
-# decide the rest. Checked: every job completed in CUPS and in the
-# application, and the decoded printer data has the document's boxes, in
-# page order, at the resolution print-quality picks, with the printer's
+# The application behind CUPS, as a user sets it up: a private cupsd with
+# driverless queues (`lpadmin -m everywhere`) on the application's printers,
+# PDFs printed with `lp`. A driverless queue passes on only a few job
+# attributes (print-quality among them); the printer's defaults decide the
+# rest. Every job completes in CUPS and in the application, with the
+# document's boxes at the resolution print-quality picks and the printer's
 # defaults in the bytes.
 #   cups_driverless_test.sh <impact-printer-app> <impact-stream-check>
 set -euo pipefail
@@ -41,25 +39,20 @@ chmod 644 "$scratch"/*.pdf
 # bit-image mode tells the resolution: 180 dpi (with the high-speed flag),
 # 60 dpi, and 240 dpi on the 9-pin class.
 # job | queue | lp options | impact-stream-check arguments
-jobs="normal|dmp||--pins 24 --dpi 180x180 --mode 37 --speed 1 --job-end C
-draft|dmp|-o cupsPrintQuality=Draft|--pins 24 --dpi 60x180 --mode 32 --speed 1 --job-end C
+jobs="normal|dmp||--dpi 180x180 --mode 37 --speed 1 --job-end C
+draft|dmp|-o cupsPrintQuality=Draft|--dpi 60x180 --mode 32 --speed 1 --job-end C
 high|nine|-o print-quality=5|--pins 9 --dpi 240x72 --mode 3 --job-end reset"
 while IFS='|' read -r job queue options checks; do
   # shellcheck disable=SC2086
   timeout 20 lp -d "$queue" -t "$job" $options "$scratch/boxes.pdf" >/dev/null || fail "lp $job"
 done <<<"$jobs"
 
-for _ in $(seq 600); do
-  [[ -z $(timeout 10 lpstat -W not-completed -o 2>/dev/null) ]] && break
-  sleep 0.1
-done
-completed=$(timeout 10 lpstat -W completed -o | wc -l)
-[[ $completed == 3 ]] || fail "$completed of 3 jobs completed in CUPS: $(timeout 10 lpstat -W all -o)"
+cupsd_jobs_done 3
 while IFS='|' read -r job queue options checks; do
   id=$(app jobs -d "$queue" | awk -v n="$job" '$NF == n { print $1 }')
   [[ $(wait_job "$queue" "${id:-0}") == completed ]] || fail "$job: not completed in the application"
   # shellcheck disable=SC2086
-  "$check" $checks --pages 2 --box "$BOXES_PAGE1" --box "$BOXES_PAGE2" "$out/$job.prn" || fail "$job: printer data"
+  "$check" $checks $BOXES "$out/$job.prn" || fail "$job: printer data"
 done <<<"$jobs"
 
 finish cups_driverless_test

@@ -1,15 +1,13 @@
 // impact-slow-printer: a network printer on the loopback interface that
-// takes data at a printer's pace, for tests of jobs that are still printing
-// when something happens to them.
+// takes data at a printer's pace, for jobs still printing when something
+// happens to them.
 //
 //   impact-slow-printer OUTPUT-PREFIX RATE [FAIL-AFTER]
-// Listens on 127.0.0.1 on a free port and prints the port on standard
-// output. Each connection's bytes go to OUTPUT-PREFIX.N (N from 1), read at
-// about RATE bytes a second through a small receive buffer. With
-// FAIL-AFTER, a connection is dropped once it has sent that many bytes (a
-// printer unplugged). Exits after 10 seconds without a connection or 120
-// seconds in all.
-#include <cerrno>
+// Listens on a free port of 127.0.0.1 and prints the port. Each
+// connection's bytes go to OUTPUT-PREFIX.N (N from 1), read at about RATE
+// bytes a second through a small receive buffer; with FAIL-AFTER the
+// connection is dropped after that many bytes (a printer unplugged). Exits
+// after 10 seconds without a connection or 120 seconds in all.
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -38,22 +36,13 @@ void serve(int client, const char* path, long rate, long failAfter, double deadl
     const double start = now();
     long total = 0;
     char buffer[1024];
-    while (now() < deadline) {
-        // Ahead of the pace: wait.
-        const double due = start + static_cast<double>(total) / rate;
-        if (due > now()) {
-            usleep(static_cast<useconds_t>((due - now()) * 1e6) + 1);
+    for (pollfd fd{client, POLLIN, 0}; now() < deadline;) {
+        if (const double due = start + static_cast<double>(total) / rate; due > now()) {
+            usleep(static_cast<useconds_t>((due - now()) * 1e6) + 1); // ahead of the pace
             continue;
         }
-        size_t want = sizeof buffer;
-        if (failAfter >= 0 && failAfter - total < static_cast<long>(want))
-            want = static_cast<size_t>(failAfter - total);
-        if (want == 0)
-            break;
-        pollfd fd{client, POLLIN, 0};
-        if (poll(&fd, 1, 10000) <= 0)
-            break;
-        const ssize_t n = read(client, buffer, want);
+        const long want = failAfter >= 0 && failAfter - total < 1024 ? failAfter - total : 1024;
+        const ssize_t n = want > 0 && poll(&fd, 1, 10000) > 0 ? read(client, buffer, static_cast<size_t>(want)) : 0;
         if (n <= 0)
             break;
         std::fwrite(buffer, 1, static_cast<size_t>(n), out);
@@ -77,8 +66,8 @@ int main(int argc, char** argv)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // A small receive buffer, set before listening so accepted sockets
-    // inherit it: the sender feels the printer's pace at once.
+    // Set before listening so accepted sockets inherit it: the sender feels
+    // the printer's pace at once.
     const int small = 4096;
     setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     socklen_t length = sizeof address;
@@ -90,15 +79,13 @@ int main(int argc, char** argv)
     std::printf("%d\n", ntohs(address.sin_port));
     std::fflush(stdout);
     const double deadline = now() + 120;
-    for (int n = 1; now() < deadline; ++n) {
-        pollfd fd{server, POLLIN, 0};
-        if (poll(&fd, 1, 10000) <= 0)
-            break;
+    pollfd fd{server, POLLIN, 0};
+    for (int n = 1; now() < deadline && poll(&fd, 1, 10000) > 0;) {
         const int client = accept(server, nullptr, nullptr);
         if (client < 0)
             continue;
         char path[4096];
-        std::snprintf(path, sizeof path, "%s.%d", argv[1], n);
+        std::snprintf(path, sizeof path, "%s.%d", argv[1], n++);
         serve(client, path, rate, failAfter, deadline);
         close(client);
     }

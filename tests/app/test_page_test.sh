@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The test page a person prints from a printer's web page (the form's
-# "Print Test Page" button, posted as the page posts it): on both printer
-# classes, a job that completes and printer data that decodes to one page
-# with dots. And `devices`, which PAPPL 1.3.1 aborted without avahi-daemon.
+# The web page's "Print Test Page" button (posted as the page posts it) on
+# both printer classes: a job that completes, one page with dots. And
+# `devices`, which PAPPL 1.3.1 aborted without avahi-daemon.
 #   test_page_test.sh <impact-printer-app> <impact-stream-check>
 set -euo pipefail
 app_bin=$1 check=$2
@@ -28,9 +27,8 @@ nine|impact9|--pins 9 --dpi 120x72
 dmp|impact24|--pins 24 --dpi 180x180
 EOF2
 
-# The devices the machine sees, without avahi-daemon in most test runs (the
-# Add Printer web page is not fetched: PAPPL looks for printers there with
-# SNMP broadcasts on the machine's networks).
+# (Not the Add Printer web page: PAPPL looks for printers there with SNMP
+# broadcasts on the machine's networks.)
 app devices >"$scratch/devices.txt" || fail "devices: exit status $?"
 
 finish test_page_test

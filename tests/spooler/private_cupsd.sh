@@ -1,59 +1,46 @@
 #!/usr/bin/env bash
-# The installed driver in a real spooler: the build is installed into a
-# scratch prefix, a private cupsd runs from that prefix (its ServerBin is
-# the installed lib/cups with links to the system's filters and helpers,
-# its model directory the installed PPDs) on a local socket, queues are
-# made with lpadmin on file devices, and jobs with paper-handling, speed
-# and form-length options are checked byte by byte and decoded. A job
-# cancelled while it prints leaves a stream that ends cleanly.
+# The installed driver in a real spooler: the build installed into a scratch
+# prefix, a private cupsd running from it (ServerBin: the installed lib/cups
+# with links to the system's filters and helpers; model directory: the
+# installed PPDs) on a local socket, queues made with lpadmin on file
+# devices. Jobs with paper-handling, speed and form-length options and CUPS's
+# own test page are checked byte by byte and decoded; a job cancelled while
+# it prints leaves a stream that ends cleanly.
 #   private_cupsd.sh <build dir> <impact-stream-check>
-# With KEEP_SCRATCH set, the scratch directory (configuration, logs, device
-# files) is left in /tmp for a look afterwards.
+# With KEEP_SCRATCH set, the scratch folder stays in /tmp for a look afterwards.
 set -euo pipefail
-build=$1
-check=$2
+build=$1 check=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 umask 022
-
 new_scratch cupsd
 reader_pid=""
 add_stop '[[ -z $reader_pid ]] || kill "$reader_pid" 2>/dev/null'
 add_stop stop_cupsd
 add_stop '((status == 0)) || grep -E "^[EW] " "$scratch/log/error_log" | tail -n 30 >&2'
 
-# --- the installed driver
 prefix=$scratch/prefix
 timeout 60 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 ||
   { cat "$scratch/install.log" >&2; echo "cmake --install failed" >&2; exit 1; }
 system_serverbin=$(cups-config --serverbin)
 relative=${system_serverbin#/usr/}
-relative=${relative#/}
-serverbin=$prefix/$relative
+serverbin=$prefix/${relative#/}
 [[ -x $serverbin/filter/rastertoimpact ]] || { echo "no installed filter in $serverbin/filter" >&2; exit 1; }
-for entry in "$system_serverbin"/*; do
-  name=$(basename "$entry")
-  [[ $name == filter ]] || ln -s "$entry" "$serverbin/$name"
-done
-for entry in "$system_serverbin"/filter/*; do
-  [[ $(basename "$entry") == rastertoimpact ]] || ln -s "$entry" "$serverbin/filter/"
-done
-
-# DataDir: the system's data, with a model directory that holds only the
-# installed PPDs (cups-driverd lists it for lpinfo -m).
+# link <from dir> <to dir> <name kept>: links every entry but that name.
+link() { for entry in "$1"/*; do [[ ${entry##*/} == "$3" ]] || ln -s "$entry" "$2/"; done; }
+link "$system_serverbin" "$serverbin" filter
+link "$system_serverbin/filter" "$serverbin/filter" rastertoimpact
+# DataDir: the system's data, with a model directory of only the installed
+# PPDs (cups-driverd lists it for lpinfo -m).
 datadir=$scratch/data
 mkdir -p "$datadir/model"
-for entry in "$(cups-config --datadir)"/*; do
-  name=$(basename "$entry")
-  [[ $name == model ]] || ln -s "$entry" "$datadir/$name"
-done
+link "$(cups-config --datadir)" "$datadir" model
 ln -s "$prefix/share/ppd/rastertoimpact" "$datadir/model/rastertoimpact"
 
-# --- the private cupsd: as root it runs the filters as lp, otherwise as
-# the user running it. A filter built with the sanitizers gets the
-# suppression of a leak inside libcups (see lsan.supp) and full stacks
-# (libcups has no frame pointers) so that the suppression matches only that
-# leak; other builds ignore both.
+# As root cupsd runs the filters as lp, otherwise as the user running it. A
+# filter built with the sanitizers gets the suppression of a leak inside
+# libcups (lsan.supp) and full stacks (libcups has no frame pointers) so
+# that it matches only that leak; other builds ignore both.
 mkdir -p "$scratch/conf" "$scratch/out"
 install -m 644 "$here/lsan.supp" "$scratch/conf/lsan.supp"
 if [[ $(id -u) -eq 0 ]]; then users=(lp lp root); else users=("$(id -un)" "$(id -gn)" "$(id -gn)"); fi
@@ -62,66 +49,54 @@ start_cupsd "$scratch" "${users[@]}" "ServerBin $serverbin" "DataDir $datadir" "
 cups() { timeout 20 "$@"; }
 echo "private cupsd (pid $cupsd_pid) on $CUPS_SERVER, ServerBin $serverbin"
 
-# --- the installed driver as lpinfo -m lists it
 models=$(cups lpinfo -m 2>/dev/null | grep 'rastertoimpact/' || true)
 for model in "impact9.ppd Generic Serial Impact 9-Pin" "impact24.ppd Generic Serial Impact 24-Pin"; do
   grep -q "^rastertoimpact/$model" <<<"$models" || fail "lpinfo -m does not list $model: $models"
 done
 
-# --- one queue a job, each on its own device file; the 9-pin queue by the
-# model name lpinfo -m gave.
+# One queue a job, each on its own device file; the 9-pin queue by the model
+# name lpinfo -m gave.
 ppd24=$prefix/share/ppd/rastertoimpact/impact24.ppd
 out=$scratch/out
 # queue <name> <device> <lpadmin driver arguments...>
 queue() {
-  local name=$1 device=$2
-  shift 2
-  cups lpadmin -p "$name" -v "file:$device" "$@" -E 2>"$scratch/log/lpadmin-$name.log" ||
-    { cat "$scratch/log/lpadmin-$name.log" >&2; fail "lpadmin cannot make queue $name"; }
+  cups lpadmin -p "$1" -v "file:$2" "${@:3}" -E 2>"$scratch/log/lpadmin-$1.log" ||
+    { cat "$scratch/log/lpadmin-$1.log" >&2; fail "lpadmin cannot make queue $1"; }
 }
 make_documents "$scratch"
-chmod 644 "$scratch"/*.pdf
+cp /usr/share/cups/data/testprint "$scratch/"
+chmod 644 "$scratch"/*.pdf "$scratch/testprint"
 # Tractor paper with tear-off: form feeds, then CR ESC 0x19 "C" ends the
 # job. Roll paper with saving: each page ends with a short feed and the
 # roll's page length, the job with CR ESC 0x19 "D". High speed on the 24-pin
 # class (KXSpPseFsx 1): FS x 1 and the flagged high-speed mode 34 at 120 x
 # 180 dpi; normal speed: FS x 0 and mode 33. A 6-inch form: 6 x 360 = 2160
 # in 1/360 in. The 9-pin class: 6 x 432 = 2592; no speed command
-# (KXSpPseFsx 0) but the high-speed mode 2 at 120 x 72 dpi.
+# (KXSpPseFsx 0) but the high-speed mode 2 at 120 x 72 dpi. CUPS's test page
+# (a banner turned into PDF by the chain): one page with ink.
 # queue | driver | document | lp options | impact-stream-check arguments
-jobs="tearoff|-P $ppd24|boxes|-o InputSlot=Tractor -o KXTearOff=On|--pins 24 --dpi 180x180 --page-end ff --length 4210 --job-end C
-rollpaper|-P $ppd24|boxes|-o InputSlot=RollPaper -o KXSvRP=On -o KXTearOff=On|--pins 24 --dpi 180x180 --page-end roll --job-end D
-fast|-P $ppd24|boxes|-o KXSpeed=High -o Resolution=120x180dpi|--pins 24 --dpi 120x180 --speed 1 --mode 34
-normal|-P $ppd24|boxes|-o KXSpeed=Normal -o Resolution=120x180dpi -o KXPrintDirection=UniOn|--pins 24 --dpi 120x180 --speed 0 --mode 33
-form6|-P $ppd24|form6|-o PageSize=Custom.8.5x6in -o InputSlot=TractorFront -o KXTearOff=On|--pins 24 --dpi 180x180 --page-end ff --length 2160 --job-end C
-nine|-m rastertoimpact/impact9.ppd|form6|-o PageSize=Custom.8.5x6in -o KXSpeed=High -o KXTopMP=Driver|--pins 9 --dpi 120x72 --page-end ff --length 2592 --speed none --mode 2 --job-end reset"
+jobs="tearoff|-P $ppd24|boxes.pdf|-o InputSlot=Tractor -o KXTearOff=On|--dpi 180x180 --page-end ff --length 4210 --job-end C $BOXES
+rollpaper|-P $ppd24|boxes.pdf|-o InputSlot=RollPaper -o KXSvRP=On -o KXTearOff=On|--dpi 180x180 --page-end roll --job-end D $BOXES
+fast|-P $ppd24|boxes.pdf|-o KXSpeed=High -o Resolution=120x180dpi|--dpi 120x180 --speed 1 --mode 34 $BOXES
+normal|-P $ppd24|boxes.pdf|-o KXSpeed=Normal -o Resolution=120x180dpi -o KXPrintDirection=UniOn|--dpi 120x180 --speed 0 --mode 33 $BOXES
+form6|-P $ppd24|form6.pdf|-o PageSize=Custom.8.5x6in -o InputSlot=TractorFront -o KXTearOff=On|--dpi 180x180 --page-end ff --length 2160 --job-end C $FORM6
+nine|-m rastertoimpact/impact9.ppd|form6.pdf|-o PageSize=Custom.8.5x6in -o KXSpeed=High -o KXTopMP=Driver|--pins 9 --dpi 120x72 --page-end ff --length 2592 --speed none --mode 2 --job-end reset $FORM6
+testpage|-P $ppd24|testprint||--dpi 180x180 --pages 1 --inked 1 --page-end ff --job-end reset"
 while IFS='|' read -r name driver doc options checks; do
   # shellcheck disable=SC2086
   queue "$name" "$out/$name.prn" $driver
   # shellcheck disable=SC2086
-  cups lp -d "$name" $options "$scratch/$doc.pdf" >>"$scratch/log/lp.log" || fail "lp to $name failed"
+  cups lp -d "$name" $options "$scratch/$doc" >>"$scratch/log/lp.log" || fail "lp to $name failed"
 done <<<"$jobs"
-
-# Wait for every job to leave the queues (a job stopped by a failing
-# filter never does).
-for _ in $(seq 600); do
-  [[ -z $(cups lpstat -W not-completed -o 2>/dev/null) ]] && break
-  grep -q 'Job stopped due to filter errors' "$scratch/log/error_log" && break
-  sleep 0.1
-done
-pending=$(cups lpstat -W not-completed -o 2>/dev/null || true)
-[[ -z $pending ]] || fail "jobs not completed: $pending"
-completed=$(cups lpstat -W completed -o 2>/dev/null | wc -l)
-[[ $completed -eq 6 ]] || fail "$completed of 6 jobs completed"
+cupsd_jobs_done 7
 if grep -E '\[Job [0-9]+\] PID [0-9]+ \(.*\) (stopped with status|crashed on signal|was terminated)' \
   "$scratch/log/error_log" >&2; then
   fail "filters of the jobs above failed"
 fi
 while IFS='|' read -r name driver doc options checks; do
   echo "--- $name"
-  [[ $doc == boxes ]] && boxes=(--box "$BOXES_PAGE1" --box "$BOXES_PAGE2") || boxes=(--box "$FORM6_PAGE1" --box "$FORM6_PAGE2")
   # shellcheck disable=SC2086
-  "$check" $checks --pages 2 "${boxes[@]}" "$out/$name.prn" || fail "$name: the printer data does not match the job"
+  "$check" $checks "$out/$name.prn" || fail "$name: the printer data does not match the job"
 done <<<"$jobs"
 expect_tail "$out/tearoff.prn" "0c 0d 1b 19 43" "tear-off job end"
 expect_count "$out/rollpaper.prn" 2 "1b 4a 18 1b 28 43 02 00 f0 1e" "roll-paper page end"
@@ -135,11 +110,9 @@ expect_count "$out/form6.prn" 1 "1b 28 43 02 00 70 08" "6-inch form length"
 expect_count "$out/nine.prn" 1 "1b 28 43 02 00 20 0a" "9-pin 6-inch form length"
 expect_count "$out/nine.prn" 1 "1b 28 63 04 00 36 00 b4 09" "9-pin page format"
 
-# --- a job cancelled while it prints
-# The device is a FIFO read slowly, so the filter is held mid-page; once
-# the job is cancelled the rest is read at once.
-fifo=$out/slow.fifo
-slow=$out/slow.prn
+# A job cancelled while it prints: the device is a FIFO read slowly, so the
+# filter is held mid-page; once the job is cancelled the rest is read at once.
+fifo=$out/slow.fifo slow=$out/slow.prn
 mkfifo "$fifo"
 : >"$slow"
 (
@@ -152,8 +125,7 @@ mkfifo "$fifo"
   timeout 30 cat <&3 >>"$slow"
 ) &
 reader_pid=$!
-# cupsd opens the device for writing when the job starts, which waits for
-# the reader above.
+# cupsd opens the device when the job starts, which waits for the reader.
 queue slow "$fifo" -P "$ppd24"
 job=$(cups lp -d slow -o Resolution=360dpi -o InputSlot=Tractor -o KXTearOff=On "$scratch/long.pdf" |
   sed -n 's/^request id is \([^ ]*\).*/\1/p')
@@ -165,17 +137,13 @@ done
 cups cancel "$job" || fail "cancel $job failed"
 touch "$scratch/cancelled"
 for _ in $(seq 300); do kill -0 "$reader_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$reader_pid" 2>/dev/null; then
-  fail "the cancelled job's stream did not end"
-else
-  wait "$reader_pid" || true
-fi
-reader_pid=""
+kill -0 "$reader_pid" 2>/dev/null && fail "the cancelled job's stream did not end" ||
+  { wait "$reader_pid" || true; reader_pid=""; }
 grep -q "\[Job ${job##*-}\] .*rastertoimpact) exited with no errors" "$scratch/log/error_log" ||
   fail "the filter did not end the cancelled job with status 0"
 # A stream that decodes to its end, 16 NULs, the page end and the tear-off
 # job end, and fewer pages than the document's 30.
-report=$("$check" --pins 24 --dpi 360x360 --job-end C "$slow") || fail "slow: the cancelled job's data: $report"
+report=$("$check" --dpi 360x360 --job-end C --cancelled "$slow") || fail "slow: the cancelled job's data: $report"
 expect_tail "$slow" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0c 0d 1b 19 43" "cancelled job end"
 pages=$(sed -n 's/.* \([0-9]*\) pages$/\1/p' <<<"$report")
 [[ -n $pages && $pages -lt 30 ]] || fail "the cancelled job printed $pages of 30 pages"

@@ -1,8 +1,6 @@
 // impact-stream-check: decodes a printer stream that went through the
-// spooler and checks it against what the document and the job options ask
-// for: the pages, the ink of each page inside given boxes and nowhere else,
-// the page ends, the form length, the speed command, the bit-image mode and
-// the job end.
+// spooler or the printer application and checks it against the document,
+// the job options, another stream, or a cancelled job.
 //
 //   impact-stream-check [checks] file
 //     --pins 9|24             printer class (default 24)
@@ -18,8 +16,14 @@
 //     --speed N|none          the speed command FS x N, or none
 //     --mode M                every bit image uses mode M
 //     --job-end reset|C|D     ESC @ CR, or CR ESC 19 "C" / "D"
+//     --like REF              the pages of the stream REF, each page's dots
+//                             among REF's, with at most --differ N (default
+//                             0) of REF's missing
+//     --cancelled             a job cancelled in a page: after the last run of
+//                             16 or more NULs only the page end and the job end
 // Exit status 0 when every check holds, 1 otherwise (each failure on a line
 // of its own), 2 for bad arguments or an unreadable file.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -39,22 +43,6 @@ struct Box {
     double x0, y0, x1, y1;
 };
 
-struct Checks {
-    int pins = 24;
-    uint32_t hdpi = 180;
-    uint32_t vdpi = 180;
-    int pages = -1;
-    std::vector<Box> boxes;
-    std::vector<int> inked;
-    double tolerance = 0.03;
-    std::string pageEnd;
-    long length = -1;
-    std::string speed;
-    int mode = -1;
-    std::string jobEnd;
-    std::string file;
-};
-
 int failures = 0;
 
 void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -69,60 +57,15 @@ void fail(const char* format, ...)
     ++failures;
 }
 
-bool parseArgs(int argc, char** argv, Checks* c)
-{
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        const char* v = nullptr;
-        if (a.rfind("--", 0) != 0) {
-            c->file = a;
-            continue;
-        }
-        if ((v = value()) == nullptr)
-            return false;
-        if (a == "--pins")
-            c->pins = std::atoi(v);
-        else if (a == "--dpi") {
-            if (std::sscanf(v, "%ux%u", &c->hdpi, &c->vdpi) != 2)
-                return false;
-        } else if (a == "--pages")
-            c->pages = std::atoi(v);
-        else if (a == "--box") {
-            Box b;
-            if (std::sscanf(v, "%d:%lf,%lf,%lf,%lf", &b.page, &b.x0, &b.y0, &b.x1, &b.y1) != 5)
-                return false;
-            c->boxes.push_back(b);
-        } else if (a == "--inked")
-            c->inked.push_back(std::atoi(v));
-        else if (a == "--tolerance")
-            c->tolerance = std::atof(v);
-        else if (a == "--page-end")
-            c->pageEnd = v;
-        else if (a == "--length")
-            c->length = std::atol(v);
-        else if (a == "--speed")
-            c->speed = v;
-        else if (a == "--mode")
-            c->mode = std::atoi(v);
-        else if (a == "--job-end")
-            c->jobEnd = v;
-        else
-            return false;
-    }
-    return !c->file.empty() && c->hdpi != 0 && c->vdpi != 0;
-}
-
 // The dots of one page against its boxes: every raster dot well inside a
 // box is printed, and no dot lies outside all boxes (edges widened by the
 // tolerance).
-void checkInk(const Checks& c, const Page& page, const std::vector<Box>& boxes)
+void checkInk(const std::vector<Dot>& dots, int number, const std::vector<Box>& boxes, uint32_t hdpi, uint32_t vdpi,
+              double t)
 {
-    const std::vector<Dot> dots = pageDots(page, c.hdpi, c.vdpi);
-    const double t = c.tolerance;
     auto inside = [&](const Dot& d, const Box& b, double grow) {
-        return d.x >= std::floor((b.x0 - grow) * c.hdpi) && d.x <= std::ceil((b.x1 + grow) * c.hdpi) &&
-               d.y >= std::floor((b.y0 - grow) * c.vdpi) && d.y <= std::ceil((b.y1 + grow) * c.vdpi);
+        return d.x >= std::floor((b.x0 - grow) * hdpi) && d.x <= std::ceil((b.x1 + grow) * hdpi) &&
+               d.y >= std::floor((b.y0 - grow) * vdpi) && d.y <= std::ceil((b.y1 + grow) * vdpi);
     };
     size_t stray = 0;
     for (const Dot& d : dots) {
@@ -130,101 +73,181 @@ void checkInk(const Checks& c, const Page& page, const std::vector<Box>& boxes)
         for (const Box& b : boxes)
             ok = ok || inside(d, b, t);
         if (!ok && stray++ == 0)
-            fail("page %d: dot at %.3f,%.3f in is outside the inked boxes", page.number,
-                 static_cast<double>(d.x) / c.hdpi, static_cast<double>(d.y) / c.vdpi);
+            fail("page %d: dot at %.3f,%.3f in is outside the inked boxes", number, static_cast<double>(d.x) / hdpi,
+                 static_cast<double>(d.y) / vdpi);
     }
     if (stray > 1)
-        fail("page %d: %zu dots outside the inked boxes in all", page.number, stray);
+        fail("page %d: %zu dots outside the inked boxes in all", number, stray);
     for (const Box& b : boxes) {
-        const int64_t xa = static_cast<int64_t>(std::ceil((b.x0 + t) * c.hdpi));
-        const int64_t xb = static_cast<int64_t>(std::floor((b.x1 - t) * c.hdpi));
-        const int64_t ya = static_cast<int64_t>(std::ceil((b.y0 + t) * c.vdpi));
-        const int64_t yb = static_cast<int64_t>(std::floor((b.y1 - t) * c.vdpi));
+        const int64_t xa = static_cast<int64_t>(std::ceil((b.x0 + t) * hdpi));
+        const int64_t xb = static_cast<int64_t>(std::floor((b.x1 - t) * hdpi));
+        const int64_t ya = static_cast<int64_t>(std::ceil((b.y0 + t) * vdpi));
+        const int64_t yb = static_cast<int64_t>(std::floor((b.y1 - t) * vdpi));
         const uint64_t wanted = static_cast<uint64_t>(xb - xa + 1) * static_cast<uint64_t>(yb - ya + 1);
         uint64_t found = 0;
         for (const Dot& d : dots)
             found += d.x >= xa && d.x <= xb && d.y >= ya && d.y <= yb;
         if (found != wanted)
-            fail("page %d: box %.3f,%.3f-%.3f,%.3f in has %llu of its %llu dots", page.number, b.x0, b.y0, b.x1,
-                 b.y1, static_cast<unsigned long long>(found), static_cast<unsigned long long>(wanted));
+            fail("page %d: box %.3f,%.3f-%.3f,%.3f in has %llu of its %llu dots", number, b.x0, b.y0, b.x1, b.y1,
+                 static_cast<unsigned long long>(found), static_cast<unsigned long long>(wanted));
     }
+}
+
+// How many of the dots (sorted by y, then x, each once) are also in ref.
+size_t common(const std::vector<Dot>& dots, const std::vector<Dot>& ref)
+{
+    size_t n = 0;
+    for (size_t i = 0, j = 0; i < dots.size() && j < ref.size();) {
+        const bool before = dots[i].y < ref[j].y || (dots[i].y == ref[j].y && dots[i].x < ref[j].x);
+        const bool after = ref[j].y < dots[i].y || (ref[j].y == dots[i].y && ref[j].x < dots[i].x);
+        n += !before && !after;
+        i += !after;
+        j += !before;
+    }
+    return n;
+}
+
+// A stream cancelled in a page: a run of at least 16 NULs, after the last
+// one only the page end and the job end.
+void checkCancelled(const DecodedStream& s)
+{
+    size_t last = s.commands.size();
+    for (size_t i = 0; i < s.commands.size(); ++i)
+        if (s.commands[i].kind == CommandKind::Nul && s.commands[i].args[0] >= 16)
+            last = i;
+    if (last == s.commands.size())
+        return fail("no run of 16 NUL bytes");
+    bool pageEnd = false;
+    for (size_t i = last + 1; i < s.commands.size(); ++i) {
+        const CommandKind kind = s.commands[i].kind;
+        pageEnd = pageEnd || kind == CommandKind::FormFeed || kind == CommandKind::PageLength;
+        if (kind != CommandKind::FormFeed && kind != CommandKind::PageLength && kind != CommandKind::Feed &&
+            kind != CommandKind::Reset && kind != CommandKind::CarriageReturn && kind != CommandKind::PaperHandling)
+            fail("%s after the NUL bytes", describeCommand(s.commands[i], s).c_str());
+    }
+    if (!pageEnd)
+        fail("no page end after the NUL bytes");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    Checks c;
-    if (!parseArgs(argc, argv, &c)) {
+    // Every option's values in order; the last one counts where one is taken.
+    std::map<std::string, std::vector<std::string>> o;
+    const std::string known = " --pins --dpi --pages --box --inked --tolerance --page-end --length --speed --mode "
+                              "--job-end --like --differ ";
+    std::string file;
+    bool usage = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--cancelled")
+            o[a].push_back("");
+        else if (a.rfind("--", 0) != 0)
+            file = a;
+        else if (known.find(" " + a + " ") == std::string::npos || i + 1 == argc)
+            usage = true;
+        else
+            o[a].push_back(argv[++i]);
+    }
+    auto opt = [&](const char* name, const char* otherwise = "") {
+        return o.count(name) != 0 ? o[name].back() : std::string(otherwise);
+    };
+    const int pins = std::atoi(opt("--pins", "24").c_str());
+    uint32_t hdpi = 0, vdpi = 0;
+    std::vector<Box> boxes;
+    for (const std::string& v : o["--box"]) {
+        Box b;
+        usage = usage || std::sscanf(v.c_str(), "%d:%lf,%lf,%lf,%lf", &b.page, &b.x0, &b.y0, &b.x1, &b.y1) != 5;
+        boxes.push_back(b);
+    }
+    if (usage || file.empty() || std::sscanf(opt("--dpi", "180x180").c_str(), "%ux%u", &hdpi, &vdpi) != 2 ||
+        hdpi == 0 || vdpi == 0) {
         std::fprintf(stderr, "usage: %s [--pins 9|24] [--dpi HxV] [checks] file\n", argv[0]);
         return 2;
     }
     PrinterClass printer;
-    if (printerClassForPins(c.pins, &printer) != 0 || access(c.file.c_str(), R_OK) != 0) {
-        std::fprintf(stderr, "%s: cannot read %s as a %d-pin stream\n", argv[0], c.file.c_str(), c.pins);
+    if (printerClassForPins(pins, &printer) != 0 || access(file.c_str(), R_OK) != 0) {
+        std::fprintf(stderr, "%s: cannot read %s as a %d-pin stream\n", argv[0], file.c_str(), pins);
         return 2;
     }
-    const std::vector<uint8_t> bytes = readFile(c.file);
-    const DecodedStream s = decodeBytes(bytes, c.pins);
-    std::printf("%s: %zu bytes, %zu commands, %zu pages\n", c.file.c_str(), bytes.size(), s.commands.size(),
+    const std::vector<uint8_t> bytes = readFile(file);
+    const DecodedStream s = decodeBytes(bytes, pins);
+    std::printf("%s: %zu bytes, %zu commands, %zu pages\n", file.c_str(), bytes.size(), s.commands.size(),
                 s.pages.size());
     if (s.failed)
         fail("the stream does not decode: %s", describeError(s).c_str());
     if (!s.jobEnd)
         fail("the stream does not end with a job end");
+    if (o.count("--cancelled"))
+        checkCancelled(s);
 
     const int pageCount = static_cast<int>(s.pages.size());
-    if (c.pages >= 0 && pageCount != c.pages)
-        fail("%d pages, expected %d", pageCount, c.pages);
-
+    if (o.count("--pages") && pageCount != std::atoi(opt("--pages").c_str()))
+        fail("%d pages, expected %s", pageCount, opt("--pages").c_str());
     auto pageAt = [&](int number) -> const Page* {
-        if (number < 1 || number > pageCount) {
-            fail("no page %d", number);
-            return nullptr;
-        }
-        return &s.pages[static_cast<size_t>(number - 1)];
+        if (number >= 1 && number <= pageCount)
+            return &s.pages[static_cast<size_t>(number - 1)];
+        fail("no page %d", number);
+        return nullptr;
     };
     std::map<int, std::vector<Box>> boxed;
-    for (const Box& b : c.boxes)
+    for (const Box& b : boxes)
         boxed[b.page].push_back(b);
-    for (const auto& [number, boxes] : boxed)
+    for (const auto& [number, pageBoxes] : boxed)
         if (const Page* page = pageAt(number))
-            checkInk(c, *page, boxes);
-    for (int number : c.inked)
-        if (const Page* page = pageAt(number); page != nullptr && pageDotCount(*page) == 0)
-            fail("page %d has no dots", number);
+            checkInk(pageDots(*page, hdpi, vdpi), number, pageBoxes, hdpi, vdpi,
+                     std::atof(opt("--tolerance", "0.03").c_str()));
+    for (const std::string& v : o["--inked"])
+        if (const Page* page = pageAt(std::atoi(v.c_str())); page != nullptr && pageDotCount(*page) == 0)
+            fail("page %s has no dots", v.c_str());
 
+    const std::string pageEnd = opt("--page-end");
+    const long length = std::atol(opt("--length", "-1").c_str());
+    const int mode = std::atoi(opt("--mode", "-1").c_str());
     for (const Page& page : s.pages) {
-        if (c.pageEnd == "ff" && page.end != PageEnd::FormFeed)
+        if (pageEnd == "ff" && page.end != PageEnd::FormFeed)
             fail("page %d does not end with a form feed", page.number);
-        if (c.pageEnd == "roll" && page.end != PageEnd::PageLength)
+        if (pageEnd == "roll" && page.end != PageEnd::PageLength)
             fail("page %d does not end with the roll-paper feed", page.number);
-        if (c.length >= 0 && (!page.hasLength || page.length != static_cast<uint32_t>(c.length)))
-            fail("page %d: form length %u, expected %ld", page.number, page.hasLength ? page.length : 0, c.length);
-        if (c.mode >= 0)
-            for (const BitImage& image : page.images)
-                if (image.mode != c.mode) {
-                    fail("page %d: bit image in mode %d, expected %d", page.number, image.mode, c.mode);
-                    break;
-                }
+        if (length >= 0 && (!page.hasLength || page.length != static_cast<uint32_t>(length)))
+            fail("page %d: form length %u, expected %ld", page.number, page.hasLength ? page.length : 0, length);
+        for (const BitImage& image : page.images)
+            if (mode >= 0 && image.mode != mode) {
+                fail("page %d: bit image in mode %d, expected %d", page.number, image.mode, mode);
+                break;
+            }
     }
-
-    if (!c.speed.empty()) {
+    if (const std::string speed = opt("--speed"); !speed.empty()) {
         std::vector<uint32_t> speeds;
         for (const Command& cmd : s.commands)
             if (cmd.kind == CommandKind::Speed)
                 speeds.push_back(cmd.args[0]);
-        if (c.speed == "none" ? !speeds.empty()
-                              : speeds.size() != 1 || speeds[0] != static_cast<uint32_t>(std::atoi(c.speed.c_str())))
+        if (speed == "none" ? !speeds.empty()
+                            : speeds.size() != 1 || speeds[0] != static_cast<uint32_t>(std::atoi(speed.c_str())))
             fail("speed commands: %zu (first %d), expected %s", speeds.size(),
-                 speeds.empty() ? -1 : static_cast<int>(speeds[0]), c.speed.c_str());
+                 speeds.empty() ? -1 : static_cast<int>(speeds[0]), speed.c_str());
     }
-    if (!c.jobEnd.empty()) {
-        uint8_t want = c.jobEnd == "C" ? 'C' : c.jobEnd == "D" ? 'D' : 0;
-        if (s.jobEnd && s.jobEndHandling != want)
+    if (const std::string jobEnd = opt("--job-end"); !jobEnd.empty() && s.jobEnd) {
+        const uint8_t want = jobEnd == "C" ? 'C' : jobEnd == "D" ? 'D' : 0;
+        if (s.jobEndHandling != want)
             fail("job end with paper handling %d, expected %d", s.jobEndHandling, want);
     }
 
+    if (const std::string like = opt("--like"); !like.empty()) {
+        const DecodedStream r = decodeBytes(readFile(like), pins);
+        if (r.failed || r.pages.size() != s.pages.size())
+            fail("%s: %zu pages, %s", like.c_str(), r.pages.size(), r.failed ? describeError(r).c_str() : "");
+        const size_t differ = std::strtoul(opt("--differ", "0").c_str(), nullptr, 10);
+        for (size_t p = 0; p < std::min(r.pages.size(), s.pages.size()); ++p) {
+            const std::vector<Dot> dots = pageDots(s.pages[p], hdpi, vdpi), ref = pageDots(r.pages[p], hdpi, vdpi);
+            const size_t both = common(dots, ref);
+            std::printf("page %zu: %zu dots, %zu in %s, %zu only here, %zu only there\n", p + 1, dots.size(),
+                        ref.size(), like.c_str(), dots.size() - both, ref.size() - both);
+            if (both != dots.size() || ref.size() - both > differ)
+                fail("page %zu: not the dots of %s", p + 1, like.c_str());
+        }
+    }
     if (failures == 0)
         std::printf("all checks passed\n");
     return failures == 0 ? 0 : 1;

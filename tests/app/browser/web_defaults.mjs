@@ -1,8 +1,7 @@
-// A person at the printer application's web pages, in Debian's chromium:
-// the home page, the printer's page, Media (the paper loaded at the front
-// tractor set to US Letter), Printing Defaults (the front tractor chosen,
-// margins from the page size, tear-off on; the settings under readable
-// names), and Print Test Page. A screenshot of every page visited.
+// A person at the printer application's web pages in Debian's chromium:
+// Media (US Letter at the front tractor), Printing Defaults (the settings
+// under readable names; front tractor, margins from the page size, tear-off
+// on) and Print Test Page, with a screenshot of every page visited.
 //   node web_defaults.mjs <base URL> <printer> <screenshot dir> <profile dir> <node dir>
 // (<node dir>/node_modules has puppeteer-core: install-puppeteer puts it there.)
 import { createRequire } from 'node:module';
@@ -25,20 +24,15 @@ try {
   await page.setExtraHTTPHeaders({ 'Accept-Language': 'en-US,en;q=0.9' });
   page.setDefaultTimeout(30000);
   let shot = 0;
-  const snap = async (name) => {
-    shot += 1;
-    await page.screenshot({ path: `${shots}/${String(shot).padStart(2, '0')}-${name}.png`, fullPage: true });
-  };
-  const follow = async (selector) => {
-    await Promise.all([page.waitForNavigation(), page.click(selector)]);
-  };
+  const snap = (name) =>
+    page.screenshot({ path: `${shots}/${String(++shot).padStart(2, '0')}-${name}.png`, fullPage: true });
+  const follow = (selector) => Promise.all([page.waitForNavigation(), page.click(selector)]);
   const banner = async () => page.$eval('.banner', (e) => e.textContent.trim()).catch(() => '');
 
   await page.goto(`${base}/`);
   await snap('home');
   await follow(`a[href="/${printer}/"]`);
   await snap('printer');
-
   await follow(`a[href="/${printer}/media"]`);
   await snap('media');
   await page.select('select[name="ready1-size"]', 'na_letter_8.5x11in');
