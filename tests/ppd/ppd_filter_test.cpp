@@ -42,7 +42,6 @@ std::vector<Ppd> loadPpds()
     for (std::string name; std::getline(names, name, ',');) {
         const std::string path = std::string(IMPACT_PPD_DIR) + "/" + name;
         ppd_file_t* ppd = ppdOpenFile(path.c_str());
-        EXPECT_NE(ppd, nullptr) << path;
         if (ppd == nullptr)
             continue;
         auto attribute = [ppd](const char* keyword) {
@@ -55,8 +54,7 @@ std::vector<Ppd> loadPpds()
         ppdClose(ppd);
     }
     std::sort(ppds.begin(), ppds.end(), [](const Ppd& a, const Ppd& b) { return a.model < b.model; });
-    EXPECT_EQ(ppds.size(), 2u);
-    EXPECT_TRUE(ppds.size() == 2 && ppds[0].model == 0 && ppds[1].model == 1);
+    EXPECT_TRUE(ppds.size() == 2 && ppds[0].model == 0 && ppds[1].model == 1) << IMPACT_PPD_NAMES;
     return ppds;
 }
 
@@ -110,8 +108,7 @@ TEST(PrinterDescriptions, FilterPrintsAPageAtEveryResolutionAndSpeed)
                 const std::string options = "Resolution=" + resolution + " KXSpeed=" + speed;
                 SCOPED_TRACE(ppd.path + " " + options);
                 const cups_page_header2_t h = headerFor(ppd.path, options);
-                EXPECT_EQ(h.cupsColorSpace, CUPS_CSPACE_K);
-                EXPECT_EQ(h.cupsBitsPerColor + h.cupsBitsPerPixel, 2u);
+                EXPECT_TRUE(h.cupsColorSpace == CUPS_CSPACE_K && h.cupsBitsPerColor == 1 && h.cupsBitsPerPixel == 1);
                 // The printer's band: 8 pins, or 24 in one pass at 180 dpi and two at 360.
                 EXPECT_EQ(h.cupsRowCount, ppd.model == 0 ? 8u : h.HWResolution[1] == 360 ? 48u : 24u);
                 uint8_t mode = 0;
@@ -120,11 +117,10 @@ TEST(PrinterDescriptions, FilterPrintsAPageAtEveryResolutionAndSpeed)
                 const ProgramRun r = runFilterOn(dir, inkedPage(h), ppd.path, options);
                 ASSERT_EQ(r.exitStatus, 0) << r.err;
                 const DecodedStream d = decodeBytes(r.out, ppd.model == 0 ? 9 : 24);
-                ASSERT_FALSE(d.failed) << describeError(d);
-                ASSERT_EQ(d.pages.size(), 1u);
-                ASSERT_EQ(d.pages[0].images.size(), 2u); // two bands of ink
-                EXPECT_EQ(d.pages[0].images[0].mode, mode);
-                EXPECT_EQ(d.pages[0].images[1].mode, mode);
+                // One page with two bands of ink.
+                ASSERT_TRUE(!d.failed && d.pages.size() == 1 && d.pages[0].images.size() == 2) << describeError(d);
+                const auto& images = d.pages[0].images;
+                EXPECT_TRUE(images[0].mode == mode && images[1].mode == mode) << int(images[0].mode) << " " << int(images[1].mode);
                 EXPECT_EQ(hexBytes(std::vector<unsigned char>(r.out.end() - 4, r.out.end())), "0C 1B 40 0D");
             }
     }
@@ -147,8 +143,7 @@ TEST(PrinterDescriptions, OfferTheChoicesTheFilterActsOn)
         for (const auto& [keyword, marker] : {std::pair{"KXSpeed", "High"}, std::pair{"KXPrintDirection", "UniOn"}}) {
             const std::vector<std::string> choices = choicesOf(ppd, keyword);
             const auto marked = std::count_if(choices.begin(), choices.end(), [m = marker](const std::string& c) { return c.find(m) != std::string::npos; });
-            EXPECT_EQ(marked, 1) << info.path << " " << keyword;
-            EXPECT_EQ(choices.size(), 3u) << info.path << " " << keyword;
+            EXPECT_TRUE(marked == 1 && choices.size() == 3u) << info.path << " " << keyword;
         }
         // Every choice fits the filter's option table.
         for (const char* keyword : kOptionKeywords)
@@ -175,10 +170,8 @@ TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
         for (const std::string& size : sizes) {
             TestJob job;
             ASSERT_EQ(setupWith(&job, ppd, "PageSize=" + size, raster), 0) << ppd.path << " " << size;
-            const PrinterUnits want = ppd.model == 0 ? kUnitsModel0 : kUnitsModel1;
-            EXPECT_EQ(job.state.units.baseDpi, want.baseDpi);
-            EXPECT_EQ(job.state.graphicsFlags, ppd.flags);
-            EXPECT_EQ(job.state.speedCommandEnabled, ppd.speedFlags);
+            EXPECT_EQ(job.state.units.baseDpi, (ppd.model == 0 ? kUnitsModel0 : kUnitsModel1).baseDpi);
+            EXPECT_TRUE(job.state.graphicsFlags == ppd.flags && job.state.speedCommandEnabled == ppd.speedFlags);
             const ppd_size_t& page = job.state.pageSize;
             if (size == "Custom.8.5x6in")
                 EXPECT_TRUE(page.width == 612.0f && page.length == 432.0f) << page.width << "x" << page.length;

@@ -16,18 +16,14 @@ TEST(CancelledJobCheck, AcceptsTheFourOutcomesAndNothingElse)
             out.insert(out.end(), p.begin(), p.end());
         return out;
     };
-    auto nuls = [](size_t n) { return V(n, 0); };
     const V start = bytesOf({0x1B, 0x40, 0x0D, 0x1B, 0x50});
     const V band = bytesOf({0x1B, 0x2A, 39, 2, 0, 0x80, 0, 0, 0x40, 0, 0, 0x0D}); // two columns of 3 bytes
-    const V pageEnd = bytesOf({0x0C}), jobEnd = bytesOf({0x1B, 0x40, 0x0D});
-    CancelExpectation expect;
+    const V pageEnd = {0x0C}, jobEnd = {0x1B, 0x40, 0x0D}, oneBand = join({start, band});
+    // The data up to the cut, the NULs, the page end and the job end.
+    auto cut = [&](const V& head, size_t nuls) { return join({head, V(nuls, 0), pageEnd, jobEnd}); };
+    CancelExpectation expect = {join({start, band, band, pageEnd, jobEnd}), pageEnd, jobEnd, {}};
     printerClassForPins(24, &expect.printer);
-    expect.pageEnd = pageEnd;
-    expect.jobEnd = jobEnd;
-    expect.reference = join({start, band, band, pageEnd, jobEnd});
-    const V oneBand = join({start, band});
-    const V cutImage(oneBand.begin(), oneBand.begin() + 12); // inside the bit image
-    V noisy = join({oneBand, nuls(16), pageEnd, jobEnd});
+    V noisy = cut(oneBand, 16);
     noisy[oneBand.size() + 3] = 0x0D;
     const struct {
         const char* what;
@@ -38,22 +34,23 @@ TEST(CancelledJobCheck, AcceptsTheFourOutcomesAndNothingElse)
     } cases[] = {
         {"killed before any data", {}, -1, SIGTERM, false, CancelOutcome::Killed},
         {"the whole job", expect.reference, 0, 0, true, CancelOutcome::Ignored},
-        {"after the job start", join({start, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Cancelled},
-        {"after a band", join({oneBand, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Cancelled},
-        {"image bytes owed", join({oneBand, nuls(16 + 6), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::CancelledOwing},
-        {"after the page end", join({oneBand, band, pageEnd, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Cancelled},
+        {"after the job start", cut(start, 16), 0, 0, false, CancelOutcome::Cancelled},
+        {"after a band", cut(oneBand, 16), 0, 0, false, CancelOutcome::Cancelled},
+        {"image bytes owed", cut(oneBand, 16 + 6), 0, 0, false, CancelOutcome::CancelledOwing},
+        {"after the page end", cut(join({oneBand, band, pageEnd}), 16), 0, 0, false, CancelOutcome::Cancelled},
+        {"cancelled before the job start", cut({}, 16), 0, 0, false, CancelOutcome::Invalid},
         {"killed after data", start, -1, SIGTERM, false, CancelOutcome::Invalid},
         {"another signal", {}, -1, SIGKILL, false, CancelOutcome::Invalid},
         {"failure status", expect.reference, 5, 0, true, CancelOutcome::Invalid},
         {"whole job without its last line", expect.reference, 0, 0, false, CancelOutcome::Invalid},
-        {"15 NULs", join({oneBand, nuls(15), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"20 NULs", join({oneBand, nuls(20), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"no NULs", join({oneBand, pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"owed bytes without an image", join({start, nuls(16 + 6), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"left inside a command", join({cutImage, nuls(16), pageEnd, jobEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"no page end", join({oneBand, nuls(16), jobEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"no job end", join({oneBand, nuls(16), pageEnd}), 0, 0, false, CancelOutcome::Invalid},
-        {"last line after a cancel", join({oneBand, nuls(16), pageEnd, jobEnd}), 0, 0, true, CancelOutcome::Invalid},
+        {"15 NULs", cut(oneBand, 15), 0, 0, false, CancelOutcome::Invalid},
+        {"20 NULs", cut(oneBand, 20), 0, 0, false, CancelOutcome::Invalid},
+        {"no NULs", cut(oneBand, 0), 0, 0, false, CancelOutcome::Invalid},
+        {"owed bytes without an image", cut(start, 16 + 6), 0, 0, false, CancelOutcome::Invalid},
+        {"left inside a command", cut(V(oneBand.begin(), oneBand.begin() + 12), 16), 0, 0, false, CancelOutcome::Invalid},
+        {"no page end", join({oneBand, V(16, 0), jobEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"no job end", join({oneBand, V(16, 0), pageEnd}), 0, 0, false, CancelOutcome::Invalid},
+        {"last line after a cancel", cut(oneBand, 16), 0, 0, true, CancelOutcome::Invalid},
         {"not only NULs", noisy, 0, 0, false, CancelOutcome::Invalid},
     };
     for (const auto& c : cases)

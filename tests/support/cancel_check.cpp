@@ -1,5 +1,6 @@
 #include "cancel_check.h"
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -9,40 +10,22 @@ CancelVerdict invalid(const std::string& why)
     return CancelVerdict{CancelOutcome::Invalid, why};
 }
 
-bool endsWith(const std::vector<uint8_t>& bytes, size_t from, const std::vector<uint8_t>& tail)
-{
-    return bytes.size() - from == tail.size() && std::equal(tail.begin(), tail.end(), bytes.begin() + static_cast<long>(from));
-}
-
 } // namespace
 
 const char* outcomeName(CancelOutcome outcome)
 {
-    switch (outcome) {
-    case CancelOutcome::Killed:
-        return "killed before the first page";
-    case CancelOutcome::Ignored:
-        return "ignored between or after pages";
-    case CancelOutcome::Cancelled:
-        return "cancelled in a page";
-    case CancelOutcome::CancelledOwing:
-        return "cancelled in a page, image bytes owed";
-    case CancelOutcome::Invalid:
-        break;
-    }
-    return "invalid";
+    static const char* const names[] = {"invalid", "killed before the first page", "ignored between or after pages",
+                                        "cancelled in a page", "cancelled in a page, image bytes owed"};
+    return names[static_cast<int>(outcome)];
 }
 
 CancelVerdict judgeCancelledJob(const CancelExpectation& expect, const std::vector<uint8_t>& out, int exitStatus,
                                 int signal, bool readyLine)
 {
-    if (signal != 0) {
-        if (signal != SIGTERM)
-            return invalid("ended by signal " + std::to_string(signal));
-        if (!out.empty())
-            return invalid("killed by SIGTERM after " + std::to_string(out.size()) + " bytes of printer data");
-        return CancelVerdict{CancelOutcome::Killed, ""};
-    }
+    if (signal != 0)
+        return signal == SIGTERM && out.empty()
+                   ? CancelVerdict{CancelOutcome::Killed, ""}
+                   : invalid("ended by signal " + std::to_string(signal) + " after " + std::to_string(out.size()) + " bytes");
     if (exitStatus != 0)
         return invalid("exit status " + std::to_string(exitStatus));
 
@@ -53,13 +36,10 @@ CancelVerdict judgeCancelledJob(const CancelExpectation& expect, const std::vect
     if (!decoded.jobEnd)
         return invalid("printer data does not end with the job end");
 
-    if (out == expect.reference) {
-        if (!readyLine)
-            return invalid("whole job without the final status line");
-        return CancelVerdict{CancelOutcome::Ignored, ""};
-    }
+    if (readyLine != (out == expect.reference))
+        return invalid(readyLine ? "cancelled job wrote the final status line" : "whole job without the final status line");
     if (readyLine)
-        return invalid("cancelled job wrote the final status line");
+        return CancelVerdict{CancelOutcome::Ignored, ""};
 
     // Where the data leaves the job's own: that must be where a command of
     // the job begins (the job's commands never begin with a NUL byte).
@@ -68,36 +48,30 @@ CancelVerdict judgeCancelledJob(const CancelExpectation& expect, const std::vect
         ++cut;
     DecodedStream reference;
     decodeStream(expect.reference.data(), expect.reference.size(), expect.printer, &reference);
-    const Command* next = nullptr;
+    bool atCommand = false;
     const Command* lastImage = nullptr;
     for (const Command& c : reference.commands) {
-        if (c.offset == cut) {
-            next = &c;
+        if (c.offset >= cut) {
+            atCommand = c.offset == cut;
             break;
         }
-        if (c.offset > cut)
-            break;
         if (c.kind == CommandKind::BitImage)
             lastImage = &c;
     }
-    if (next == nullptr)
+    if (!atCommand)
         return invalid("data leaves the job at offset " + std::to_string(cut) + ", inside a command");
     if (cut == 0)
         return invalid("cancelled before the job start was sent");
 
-    const std::vector<uint8_t> tail = [&] {
-        std::vector<uint8_t> t = expect.pageEnd;
-        t.insert(t.end(), expect.jobEnd.begin(), expect.jobEnd.end());
-        return t;
-    }();
+    std::vector<uint8_t> tail = expect.pageEnd;
+    tail.insert(tail.end(), expect.jobEnd.begin(), expect.jobEnd.end());
     if (out.size() < cut + tail.size())
         return invalid("too short for the page end and job end after offset " + std::to_string(cut));
     const size_t tailAt = out.size() - tail.size();
-    if (!endsWith(out, tailAt, tail))
+    if (!std::equal(tail.begin(), tail.end(), out.begin() + tailAt))
         return invalid("does not end with the page end and the job end");
-    for (size_t i = cut; i < tailAt; ++i)
-        if (out[i] != 0)
-            return invalid("byte " + std::to_string(i) + " between the cut and the page end is not NUL");
+    if (std::any_of(out.begin() + cut, out.begin() + tailAt, [](uint8_t b) { return b != 0; }))
+        return invalid("bytes between the cut and the page end are not all NUL");
     const size_t nuls = tailAt - cut;
     if (nuls == 16)
         return CancelVerdict{CancelOutcome::Cancelled, ""};

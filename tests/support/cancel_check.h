@@ -22,8 +22,7 @@ struct CancelVerdict {
 
 struct CancelExpectation {
     std::vector<uint8_t> reference; // the job's data, not cancelled
-    std::vector<uint8_t> pageEnd;   // bytes of the page end sequence
-    std::vector<uint8_t> jobEnd;    // bytes of the job end sequence
+    std::vector<uint8_t> pageEnd, jobEnd; // bytes of the page end and the job end
     PrinterClass printer;
 };
 

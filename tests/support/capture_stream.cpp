@@ -1,62 +1,30 @@
 #include "capture_stream.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "printer/job_run.h"
 #include "settings/option_table.h"
 
-namespace {
-
-size_t captureWrite(void* context, const unsigned char* data, size_t count)
-{
-    auto* c = static_cast<CaptureStream*>(context);
-    ++c->writeCalls;
-    if (c->writeCalls > c->failAfterWrites || c->writeCalls == c->failWrite)
-        return 0;
-    size_t n = count < c->acceptPerWrite ? count : c->acceptPerWrite;
-    c->bytes.insert(c->bytes.end(), data, data + n);
-    return n;
-}
-
-ssize_t readRasterBytes(void* context, unsigned char* buffer, size_t length)
-{
-    auto* r = static_cast<RasterBytes*>(context);
-    const size_t n = std::min(length, r->bytes->size() - r->at);
-    if (n != 0)
-        std::memcpy(buffer, r->bytes->data() + r->at, n);
-    r->at += n;
-    return static_cast<ssize_t>(n);
-}
-
-} // namespace
-
 OutputStream captureStream(CaptureStream* capture)
 {
-    return OutputStream{captureWrite, nullptr, capture};
-}
-
-StatusSink captureSink(std::string* text)
-{
-    return StatusSink{[](void* context, const char* line, size_t length) {
-                          static_cast<std::string*>(context)->append(line, length);
-                      },
-                      text};
+    auto write = [](void* context, const unsigned char* data, size_t count) -> size_t {
+        auto* c = static_cast<CaptureStream*>(context);
+        if (++c->writeCalls > c->failAfterWrites || c->writeCalls == c->failWrite)
+            return 0;
+        const size_t n = std::min(count, c->acceptPerWrite);
+        c->bytes.insert(c->bytes.end(), data, data + n);
+        return n;
+    };
+    return OutputStream{write, nullptr, capture};
 }
 
 TestJob::TestJob()
 {
     JobHost host = {};
     host.printer = captureStream(&out);
-    host.status = captureSink(&status);
+    host.status = StatusSink{[](void* text, const char* line, size_t n) { static_cast<std::string*>(text)->append(line, n); }, &status};
     initJobState(&state, &host);
-}
-
-std::string TestJob::hex() const
-{
-    return hexBytes(out.bytes);
 }
 
 void setChoices(OptionTable* table, const std::string& choices)
@@ -71,7 +39,8 @@ void setChoices(OptionTable* table, const std::string& choices)
 
 RasterSource rasterBytesSource(RasterBytes* raster)
 {
-    return RasterSource{readRasterBytes, raster};
+    raster->memory = {raster->bytes->data(), raster->bytes->size(), 0};
+    return memoryRasterSource(&raster->memory);
 }
 
 StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
@@ -84,19 +53,14 @@ StatusCode runTestJob(TestJob* job, const std::string& options, const std::strin
 
 std::string hexBytes(const std::vector<unsigned char>& bytes)
 {
+    static const char digits[] = "0123456789ABCDEF";
     std::string text;
-    char part[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(part, sizeof part, i == 0 ? "%02X" : " %02X", bytes[i]);
-        text += part;
-    }
+    for (unsigned char b : bytes)
+        text += std::string(text.empty() ? "" : " ") + digits[b >> 4] + digits[b & 15];
     return text;
 }
 
 std::vector<unsigned char> bytesOf(std::initializer_list<int> values)
 {
-    std::vector<unsigned char> out;
-    for (int v : values)
-        out.push_back(static_cast<unsigned char>(v));
-    return out;
+    return std::vector<unsigned char>(values.begin(), values.end());
 }

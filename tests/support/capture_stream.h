@@ -10,6 +10,7 @@
 
 #include "settings/job_setup.h"
 #include "settings/job_state.h"
+#include "settings/memory_raster.h"
 
 struct CaptureStream {
     std::vector<unsigned char> bytes;
@@ -20,8 +21,9 @@ struct CaptureStream {
 };
 
 OutputStream captureStream(CaptureStream* capture);
-// Status lines appended to text.
-StatusSink captureSink(std::string* text);
+
+// The bytes as "1B 40 0D".
+std::string hexBytes(const std::vector<unsigned char>& bytes);
 
 // A job whose printer bytes go to out and status lines to status.
 struct TestJob {
@@ -31,7 +33,7 @@ struct TestJob {
     TestJob();
     TestJob(const TestJob&) = delete;
     TestJob& operator=(const TestJob&) = delete;
-    std::string hex() const;
+    std::string hex() const { return hexBytes(out.bytes); }
 };
 
 // Sets the choices of "Keyword=Choice Keyword=Choice ..." in the table.
@@ -40,7 +42,7 @@ void setChoices(OptionTable* table, const std::string& choices);
 // A raster stream read from memory; bytes must outlive the job.
 struct RasterBytes {
     const std::vector<unsigned char>* bytes;
-    size_t at = 0;
+    MemoryRaster memory = {};
 };
 RasterSource rasterBytesSource(RasterBytes* raster);
 
@@ -48,5 +50,4 @@ RasterSource rasterBytesSource(RasterBytes* raster);
 StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
                       const std::vector<unsigned char>& raster);
 
-std::string hexBytes(const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> bytesOf(std::initializer_list<int> values);

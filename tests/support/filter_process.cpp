@@ -12,10 +12,6 @@
 
 #include "capture_stream.h"
 
-#ifndef IMPACT_FILTER_PATH
-#error "IMPACT_FILTER_PATH must name the built filter"
-#endif
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -28,19 +24,15 @@ int openOrThrow(const std::string& path, int flags)
     return fd;
 }
 
-} // namespace
-
-bool sameOutcome(const ProgramRun& run, const JobOutcome& outcome)
+// The filter's command line: its path, then args.
+std::vector<std::string> filterArgv(std::vector<std::string> args)
 {
-    return run.exitStatus == outcome.exit && run.err == outcome.err && hexBytes(run.out) == outcome.out;
+    args.insert(args.begin(), IMPACT_FILTER_PATH);
+    return args;
 }
 
-std::string compareOutcome(const ProgramRun& run, const JobOutcome& want)
-{
-    return "exit " + std::to_string(run.exitStatus) + " (want " + std::to_string(want.exit) + ")\nerr:\n" + run.err +
-           "want:\n" + want.err + "out:  " + hexBytes(run.out) + "\nwant: " + want.out;
-}
-
+// Starts argv[0] on the given descriptors with no signal blocked; the
+// caller closes its copies.
 pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int in, int out, int err)
 {
     std::vector<char*> pointers;
@@ -70,19 +62,31 @@ pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::
     return pid;
 }
 
+} // namespace
+
+bool sameOutcome(const ProgramRun& run, const JobOutcome& outcome)
+{
+    return run.exitStatus == outcome.exit && run.err == outcome.err && hexBytes(run.out) == outcome.out;
+}
+
+std::string compareOutcome(const ProgramRun& run, const JobOutcome& want)
+{
+    return "exit " + std::to_string(run.exitStatus) + " (want " + std::to_string(want.exit) + ")\nerr:\n" + run.err +
+           "want:\n" + want.err + "out:  " + hexBytes(run.out) + "\nwant: " + want.out;
+}
+
 ProgramRun waitProgram(pid_t pid, int timeoutMs)
 {
     ProgramRun run;
     int status = 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (::waitpid(pid, &status, WNOHANG) != pid) {
-        if (Clock::now() > deadline) {
-            run.timedOut = true;
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            break;
-        }
+    while (!run.timedOut && ::waitpid(pid, &status, WNOHANG) != pid) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        run.timedOut = Clock::now() > deadline;
+    }
+    if (run.timedOut) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
     }
     if (WIFEXITED(status))
         run.exitStatus = WEXITSTATUS(status);
@@ -99,9 +103,8 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::vector<st
     const int out = stdoutFd >= 0 ? stdoutFd : openOrThrow(scratch.file("out"), O_WRONLY | O_CREAT | O_TRUNC);
     const int err = openOrThrow(scratch.file("err"), O_WRONLY | O_CREAT | O_TRUNC);
     const pid_t pid = spawnProgram(argv, env, in, out, err);
-    ::close(in);
-    ::close(out);
-    ::close(err);
+    for (int fd : {in, out, err})
+        ::close(fd);
     ProgramRun run = waitProgram(pid, timeoutMs);
     if (stdoutFd < 0)
         run.out = readFile(scratch.file("out"));
@@ -125,9 +128,7 @@ std::vector<std::string> filterArgs(const std::string& options, const std::strin
 ProgramRun runFilter(const std::vector<std::string>& args, const std::string& ppd, const std::string& inputPath,
                      int stdoutFd, int timeoutMs)
 {
-    std::vector<std::string> argv = {filterPath()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return runProgram(argv, {ppd.empty() ? "PPD" : "PPD=" + ppd}, inputPath, stdoutFd, timeoutMs);
+    return runProgram(filterArgv(args), {ppd.empty() ? "PPD" : "PPD=" + ppd}, inputPath, stdoutFd, timeoutMs);
 }
 
 ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& raster, const std::string& ppd,
@@ -140,10 +141,7 @@ ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& ras
 
 pid_t spawnFilter(const std::string& options, const std::string& ppd, int in, int out, int err)
 {
-    std::vector<std::string> argv = {filterPath()};
-    for (const std::string& a : filterArgs(options))
-        argv.push_back(a);
-    return spawnProgram(argv, {"PPD=" + ppd}, in, out, err);
+    return spawnProgram(filterArgv(filterArgs(options)), {"PPD=" + ppd}, in, out, err);
 }
 
 bool writeAllTo(int fd, const unsigned char* bytes, size_t count)
@@ -164,10 +162,8 @@ bool writeAllTo(int fd, const unsigned char* bytes, size_t count)
 bool waitForText(const std::string& path, const std::string& text, int milliseconds)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (readText(path).find(text) == std::string::npos) {
-        if (Clock::now() > deadline)
-            return false;
+    bool found = false;
+    while (!(found = readText(path).find(text) != std::string::npos) && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::microseconds(300));
-    }
-    return true;
+    return found;
 }

@@ -19,22 +19,18 @@ struct ProgramRun {
 // What a job ends with: exit status, status lines, printer bytes (hex).
 struct JobOutcome {
     int exit = -2; // -2: none
-    std::string err;
-    std::string out;
+    std::string err, out;
 };
 bool sameOutcome(const ProgramRun& run, const JobOutcome& outcome);
 // The run's outcome next to the one wanted, for a failure message.
 std::string compareOutcome(const ProgramRun& run, const JobOutcome& want);
 
-// Starts argv[0] on the given descriptors with extra environment entries
-// ("NAME=value" sets, "NAME" removes), SIGTERM and SIGPIPE at their
-// defaults and no signal blocked. The caller closes its copies.
-pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int in, int out, int err);
 // Waits for the end; kills the program once timeoutMs have passed.
 ProgramRun waitProgram(pid_t pid, int timeoutMs);
-// Runs argv[0] to its end: standard input from inputPath (or /dev/null),
-// standard output collected, or sent to stdoutFd when one is given (which
-// this closes).
+// Runs argv[0] to its end with extra environment entries ("NAME=value"
+// sets, "NAME" removes), SIGTERM and SIGPIPE at their defaults: standard
+// input from inputPath (or /dev/null), standard output collected, or sent
+// to stdoutFd when one is given (which this closes).
 ProgramRun runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                       const std::string& inputPath = "", int stdoutFd = -1, int timeoutMs = 60000);
 

@@ -1,5 +1,6 @@
 #include "test_files.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
@@ -10,12 +11,10 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir()
+TempDir::TempDir() : path((fs::temp_directory_path() / "impact-test-XXXXXX").string())
 {
-    std::string pattern = (fs::temp_directory_path() / "impact-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
+    if (::mkdtemp(path.data()) == nullptr)
         throw std::runtime_error("cannot make a scratch folder");
-    path = pattern;
 }
 
 TempDir::~TempDir()
@@ -45,7 +44,7 @@ std::vector<unsigned char> readFile(const std::string& path)
 
 std::string readText(const std::string& path)
 {
-    std::vector<unsigned char> bytes = readFile(path);
+    const std::vector<unsigned char> bytes = readFile(path);
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -68,6 +67,9 @@ std::string paperOptions()
            ppdOption("KXTopMP", "Printer", {"Printer", "Driver"});
 }
 
+namespace {
+
+// The text of a PPD file the filter can read.
 std::string ppdText(const PpdText& ppd)
 {
     std::ostringstream out;
@@ -101,6 +103,8 @@ std::string ppdText(const PpdText& ppd)
     return out.str();
 }
 
+} // namespace
+
 std::string writePpd(const TempDir& dir, const PpdText& text, const std::string& name)
 {
     const std::string path = dir.file(name + ".ppd");
@@ -110,8 +114,7 @@ std::string writePpd(const TempDir& dir, const PpdText& text, const std::string&
 
 RasterPage blankPage(uint32_t widthDots, uint32_t heightLines, uint32_t hdpi, uint32_t vdpi, uint32_t rows)
 {
-    RasterPage page;
-    std::memset(&page.header, 0, sizeof page.header);
+    RasterPage page{};
     cups_page_header2_t& h = page.header;
     h.HWResolution[0] = hdpi;
     h.HWResolution[1] = vdpi;
@@ -149,26 +152,15 @@ RasterPage withDots(RasterPage page, const std::vector<std::pair<uint32_t, uint3
     return page;
 }
 
-namespace {
-
-ssize_t appendBytes(void* context, unsigned char* bytes, size_t count)
-{
-    auto* out = static_cast<std::vector<unsigned char>*>(context);
-    out->insert(out->end(), bytes, bytes + count);
-    return static_cast<ssize_t>(count);
-}
-
-uint32_t swap32(uint32_t v)
-{
-    return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
-}
-
-} // namespace
-
 std::vector<unsigned char> rasterBytes(const std::vector<RasterPage>& pages, bool compressed)
 {
+    auto append = [](void* context, unsigned char* bytes, size_t count) {
+        auto* out = static_cast<std::vector<unsigned char>*>(context);
+        out->insert(out->end(), bytes, bytes + count);
+        return static_cast<ssize_t>(count);
+    };
     std::vector<unsigned char> out;
-    cups_raster_t* ras = cupsRasterOpenIO(appendBytes, &out, compressed ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE);
+    cups_raster_t* ras = cupsRasterOpenIO(append, &out, compressed ? CUPS_RASTER_WRITE_COMPRESSED : CUPS_RASTER_WRITE);
     for (const RasterPage& page : pages) {
         cups_page_header2_t header = page.header;
         cupsRasterWriteHeader2(ras, &header);
@@ -186,17 +178,14 @@ std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool 
     // start and the string table near the end.
     constexpr size_t kNumbersStart = 4 * 64;
     constexpr size_t kNumbersEnd = offsetof(cups_page_header2_t, cupsString);
-    const uint32_t sync = otherByteOrder ? swap32(CUPS_RASTER_SYNC) : CUPS_RASTER_SYNC;
+    const uint32_t sync = otherByteOrder ? __builtin_bswap32(CUPS_RASTER_SYNC) : CUPS_RASTER_SYNC;
     std::vector<unsigned char> out(4);
     std::memcpy(out.data(), &sync, 4);
     for (const RasterPage& page : pages) {
         unsigned char header[sizeof(cups_page_header2_t)];
         std::memcpy(header, &page.header, sizeof header);
         for (size_t at = kNumbersStart; otherByteOrder && at < kNumbersEnd; at += 4) {
-            uint32_t v;
-            std::memcpy(&v, header + at, 4);
-            v = swap32(v);
-            std::memcpy(header + at, &v, 4);
+            std::reverse(header + at, header + at + 4);
         }
         out.insert(out.end(), header, header + sizeof header);
         out.insert(out.end(), page.bits.begin(), page.bits.end());

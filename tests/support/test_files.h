@@ -31,13 +31,11 @@ struct PpdText {
     std::string extra; // more PPD lines (options, attributes, constraints)
 };
 
-// The text of a PPD file the filter can read.
-std::string ppdText(const PpdText& ppd);
 // The PPD lines of a PickOne option: its default and its choices.
 std::string ppdOption(const std::string& keyword, const std::string& defaultChoice,
                       const std::vector<std::string>& choices);
-// InputSlot (Tractor, TractorFront, CutSheet, RollPaper), KXTearOff, KXSvRP,
-// KXPackMode and KXSpeed, as the printers' descriptions offer them.
+// InputSlot (Tractor, TractorFront, CutSheet, RollPaper) and the KX options,
+// as the printers' descriptions offer them.
 std::string paperOptions();
 // Writes the PPD into dir as <name>.ppd and returns its path.
 std::string writePpd(const TempDir& dir, const PpdText& text = PpdText{}, const std::string& name = "printer");
@@ -60,10 +58,9 @@ RasterPage withDots(RasterPage page, const std::vector<std::pair<uint32_t, uint3
 
 // The pages as a raster stream written by libcups.
 std::vector<unsigned char> rasterBytes(const std::vector<RasterPage>& pages, bool compressed = true);
-// The sync word, each header exactly as it lies in memory and each page's
-// bits as given, so that headers libcups would refuse to write still reach
-// the reader. With otherByteOrder, as a machine of the other byte order
-// writes it.
+// The sync word, each header as it lies in memory and each page's bits as
+// given, so that headers libcups would refuse to write still reach the
+// reader; with otherByteOrder, as a machine of the other byte order writes it.
 std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool otherByteOrder = false);
 std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b);
 
