@@ -11,12 +11,12 @@
 namespace {
 
 // setupJob with the PPD and an empty raster stream.
-StatusCode setup(TestJob* job, const TempDir& dir, const PpdText& text, const std::string& options)
+StatusCode setup(TestJob* job, const TempDir& dir, const PpdText& text)
 {
     static const std::vector<unsigned char> empty = rasterBytes({});
     RasterBytes reader{&empty};
     const RasterSource source = rasterBytesSource(&reader);
-    return setupJob(&job->state, options.c_str(), writePpd(dir, text).c_str(), &source);
+    return setupJob(&job->state, "", writePpd(dir, text).c_str(), &source);
 }
 
 } // namespace
@@ -52,23 +52,22 @@ TEST(JobSetup, AttributesPageSizeFallbackAndConfiguration)
         PpdText text;
         if (a.bmp)
             text.extra = std::string("*KXSpPseBmp: ") + a.bmp + "\n*KXSpPseFsx: " + a.fsx + "\n";
-        ASSERT_EQ(setup(&job, dir, text, ""), 0) << job.status;
+        ASSERT_EQ(setup(&job, dir, text), 0) << job.status;
         EXPECT_EQ(job.state.graphicsFlags, a.flags) << (a.bmp ? a.bmp : "absent");
         EXPECT_EQ(job.state.speedCommandEnabled, a.speedEnabled) << (a.fsx ? a.fsx : "absent");
         teardownJob(&job.state);
     }
     // A default that is no choice of PageSize: no size is marked, and the
     // size the default names is the page, if there is one.
-    PpdText nowhere;
+    PpdText nowhere, unlisted;
     nowhere.defaultPageSize = "Nowhere";
     TestJob without;
-    EXPECT_EQ(setup(&without, dir, nowhere, ""), -1);
+    EXPECT_EQ(setup(&without, dir, nowhere), -1);
     EXPECT_EQ(without.status, "ERROR: PageSize error.\n");
-    PpdText unlisted;
     unlisted.pageSizes = {"A4 595 842 18 36 577 806"};
     unlisted.extra = "*ImageableArea Letter: \"18 36 594 756\"\n*PaperDimension Letter: \"612 792\"\n";
     TestJob with;
-    ASSERT_EQ(setup(&with, dir, unlisted, ""), 0) << with.status;
+    ASSERT_EQ(setup(&with, dir, unlisted), 0) << with.status;
     EXPECT_STREQ(with.state.pageSize.name, "Letter");
     teardownJob(&with.state);
 

@@ -17,8 +17,10 @@
 namespace {
 
 // Every header and line read until a header cannot be; a line that cannot
-// be read is marked and ends its page, as in the filter. With `held`, a whole
-// line the source holds is taken from there, as the job takes it.
+// be read is marked and ends its page. With `held`, a whole line the source
+// holds is taken from there, as the job takes it: the source must give an
+// uncompressed raster's lines exactly where libcups left off, and nothing of
+// a compressed one.
 std::vector<unsigned char> readAll(cups_raster_t* raster, const RasterSource* held = nullptr)
 {
     std::vector<unsigned char> seen;
@@ -45,9 +47,6 @@ std::vector<unsigned char> readAll(cups_raster_t* raster, const RasterSource* he
     return seen;
 }
 
-// With `held`, whole lines are taken from the reader's buffer where it holds
-// them, as the job takes them: it must give the lines of an uncompressed
-// raster exactly where libcups left off, and nothing of a compressed one.
 std::vector<unsigned char> throughReader(int fd, bool held)
 {
     auto reader = std::make_unique<RasterReader>();
@@ -85,10 +84,8 @@ TEST(RasterReader, SeesWhatLibcupsSeesOnTheSameBytes)
                 continue;
             SCOPED_TRACE("compressed " + std::to_string(compressed) + ", first " + std::to_string(length) + " bytes");
             const std::vector<unsigned char> input(whole.begin(), whole.begin() + static_cast<long>(length));
-            const std::string path = dir.file("job.ras");
-            writeFile(path, input);
-
-            int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            writeFile(dir.file("job.ras"), input);
+            int fd = open(dir.file("job.ras").c_str(), O_RDONLY | O_CLOEXEC);
             ASSERT_GE(fd, 0);
             const std::vector<unsigned char> expected = readAll(cupsRasterOpen(fd, CUPS_RASTER_READ));
             for (bool held : {false, true}) {
@@ -100,11 +97,9 @@ TEST(RasterReader, SeesWhatLibcupsSeesOnTheSameBytes)
             int ends[2];
             ASSERT_EQ(pipe(ends), 0);
             std::thread writer([&] {
-                for (size_t at = 0; at < input.size(); at += 997) {
-                    size_t n = std::min<size_t>(997, input.size() - at);
-                    if (write(ends[1], input.data() + at, n) != static_cast<ssize_t>(n))
+                for (size_t at = 0; at < input.size(); at += 997)
+                    if (write(ends[1], input.data() + at, std::min<size_t>(997, input.size() - at)) < 0)
                         break;
-                }
                 close(ends[1]);
             });
             EXPECT_EQ(throughReader(ends[0], true), expected) << "from a pipe";
@@ -116,16 +111,15 @@ TEST(RasterReader, SeesWhatLibcupsSeesOnTheSameBytes)
 
 TEST(RasterReader, AnswersNothingOnceTheJobIsCancelled)
 {
-    TempDir dir;
-    const std::string path = dir.file("job.ras");
-    writeFile(path, std::string(1000, 'x'));
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], "0123456789abcdef", 16), 16);
     auto reader = std::make_unique<RasterReader>();
-    initRasterReader(reader.get(), fd);
+    initRasterReader(reader.get(), ends[0]);
     unsigned char bytes[8];
     EXPECT_EQ(readRasterInput(reader.get(), bytes, sizeof bytes), 8);
     onTerminate(SIGTERM);
     EXPECT_EQ(readRasterInput(reader.get(), bytes, sizeof bytes), -1); // though bytes are buffered
-    close(fd);
+    close(ends[0]);
+    close(ends[1]);
 }
