@@ -7,11 +7,13 @@
 #include <csignal>
 #include <fcntl.h>
 #include <memory>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
 #include "filter/cancellation.h"
 #include "filter/raster_input.h"
+#include "settings/memory_raster.h"
 #include "test_files.h"
 
 namespace {
@@ -21,7 +23,7 @@ namespace {
 // holds is taken from there, as the job takes it: the source must give an
 // uncompressed raster's lines exactly where libcups left off, and nothing of
 // a compressed one.
-std::vector<unsigned char> readAll(cups_raster_t* raster, const RasterSource* held = nullptr)
+std::vector<unsigned char> readAll(cups_raster_t* raster, const RasterSource* held = nullptr, size_t* taken = nullptr)
 {
     std::vector<unsigned char> seen;
     if (raster == nullptr)
@@ -36,6 +38,7 @@ std::vector<unsigned char> readAll(cups_raster_t* raster, const RasterSource* he
             if (held != nullptr && held->heldBytes(held->context, &at) >= line.size()) {
                 line.assign(at, at + line.size());
                 held->takeBytes(held->context, line.size());
+                *taken += 1;
             } else if (cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine) == 0) {
                 seen.push_back('!');
                 break;
@@ -47,12 +50,13 @@ std::vector<unsigned char> readAll(cups_raster_t* raster, const RasterSource* he
     return seen;
 }
 
-std::vector<unsigned char> throughReader(int fd, bool held)
+// With `held`, *taken counts the lines taken from the reader's buffer.
+std::vector<unsigned char> throughReader(int fd, bool held, size_t* taken)
 {
     auto reader = std::make_unique<RasterReader>();
     initRasterReader(reader.get(), fd);
     const RasterSource source = rasterInputSource(reader.get());
-    return readAll(cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ), held ? &source : nullptr);
+    return readAll(cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ), held ? &source : nullptr, taken);
 }
 
 // Two pages, larger together than the reader's buffer.
@@ -88,10 +92,14 @@ TEST(RasterReader, SeesWhatLibcupsSeesOnTheSameBytes)
             int fd = open(dir.file("job.ras").c_str(), O_RDONLY | O_CLOEXEC);
             ASSERT_GE(fd, 0);
             const std::vector<unsigned char> expected = readAll(cupsRasterOpen(fd, CUPS_RASTER_READ));
+            size_t taken = 0;
             for (bool held : {false, true}) {
                 ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
-                EXPECT_EQ(throughReader(fd, held), expected) << "from a file, held lines taken " << held;
+                EXPECT_EQ(throughReader(fd, held, &taken), expected) << "from a file, held lines taken " << held;
             }
+            // Nothing is taken from a compressed stream; an uncompressed one's
+            // lines come straight from the buffer.
+            EXPECT_TRUE(compressed ? taken == 0 : taken > 0 || length < whole.size()) << taken << " lines taken";
             close(fd);
 
             int ends[2];
@@ -102,24 +110,46 @@ TEST(RasterReader, SeesWhatLibcupsSeesOnTheSameBytes)
                         break;
                 close(ends[1]);
             });
-            EXPECT_EQ(throughReader(ends[0], true), expected) << "from a pipe";
+            EXPECT_EQ(throughReader(ends[0], true, &taken), expected) << "from a pipe";
             close(ends[0]);
             writer.join();
         }
     }
 }
 
-TEST(RasterReader, AnswersNothingOnceTheJobIsCancelled)
+TEST(RasterReader, TheEndIsTheEndAndACancelWakesTheWait)
 {
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    ASSERT_EQ(write(ends[1], "0123456789abcdef", 16), 16);
-    auto reader = std::make_unique<RasterReader>();
-    initRasterReader(reader.get(), ends[0]);
-    unsigned char bytes[8];
-    EXPECT_EQ(readRasterInput(reader.get(), bytes, sizeof bytes), 8);
+    installTerminationHandler();
+    std::unique_ptr<RasterReader> readers[2] = {std::make_unique<RasterReader>(), std::make_unique<RasterReader>()};
+    int ends[2][2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(pipe(ends[i]), 0);
+        ASSERT_EQ(write(ends[i][1], "0123456789abcdef", 16), 16);
+        initRasterReader(readers[i].get(), ends[i][0]);
+    }
+    close(ends[0][1]);
+    unsigned char bytes[16];
+    EXPECT_EQ(readRasterInput(readers[0].get(), bytes, 16), 16);
+    errno = EAGAIN; // left by an earlier call: the end of the input is still its end
+    EXPECT_EQ(readRasterInput(readers[0].get(), bytes, 16), 0);
+
+    EXPECT_EQ(readRasterInput(readers[1].get(), bytes, 8), 8);
     onTerminate(SIGTERM);
-    EXPECT_EQ(readRasterInput(reader.get(), bytes, sizeof bytes), -1); // though bytes are buffered
-    close(ends[0]);
-    close(ends[1]);
+    pollfd wake = {cancellationWakeFd(), POLLIN, 0};
+    EXPECT_EQ(poll(&wake, 1, 0), 1); // a reader waiting for input wakes up
+    EXPECT_EQ(readRasterInput(readers[1].get(), bytes, 8), -1); // though bytes are buffered
+    for (int fd : {ends[0][0], ends[1][0], ends[1][1]})
+        close(fd);
+}
+
+TEST(MemoryRaster, GivesWhatIsLeftInAnyPieces)
+{
+    const unsigned char bytes[] = {1, 2, 3};
+    MemoryRaster memory = {bytes, sizeof bytes, 0};
+    const RasterSource source = memoryRasterSource(&memory);
+    unsigned char got[4] = {};
+    EXPECT_EQ(source.read(source.context, got, 1), 1);
+    EXPECT_EQ(source.read(source.context, got + 1, 4), 2);
+    EXPECT_EQ(source.read(source.context, got, 4), 0);
+    EXPECT_EQ(std::vector<unsigned char>(got, got + 3), (std::vector<unsigned char>{1, 2, 3}));
 }
