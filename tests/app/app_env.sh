@@ -1,11 +1,7 @@
-# The printer application in a scratch folder. Source it after `set -euo
-# pipefail` with $app_bin set: with common.sh's helpers it makes $scratch,
-# points SNAP_COMMON, HOME and XDG_CONFIG_HOME there and stops at exit what
-# start_app and add_stop started.
-#   start_app [LOG [OPTION...]]  the server on a free loopback port ($port),
-#                       its spool and log ($log, $scratch/app.log) in $scratch
-#   app ARGS            a sub-command on that server
-#   wait_job P ID       waits (60 s at most) for the job to end; prints its state
+# The printer application in $scratch (source it with $app_bin set):
+#   start_app [LOG [OPTION...]]  the server on a free loopback port ($port)
+#   app ARGS                     a sub-command on that server
+#   wait_job P ID                waits (60 s at most) for the job's end state
 source "$(dirname "${BASH_SOURCE[0]}")/../spooler/common.sh"
 new_scratch app
 export SNAP_COMMON=$scratch HOME=$scratch XDG_CONFIG_HOME=$scratch TMPDIR=$scratch
@@ -13,8 +9,7 @@ log=$scratch/app.log
 server_pid=
 stop_app() {
   if [[ -n $server_pid ]]; then kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true; fi
-  # A sub-command that finds no server starts one of its own on this
-  # folder's socket: stop whatever still listens there.
+  # A sub-command that finds no server starts one on this folder's socket.
   # shellcheck disable=SC2046
   kill $(ss -xlpn 2>/dev/null | grep -F "$scratch/" | grep -o 'pid=[0-9]*' | cut -d= -f2 | sort -u) 2>/dev/null || true
   ((status == 0)) || grep -E '^[EW] ' "$log" 2>/dev/null | grep -v DNS-SD | tail -n 20 >&2 || true

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The web interface in Debian's chromium, headless, driven by puppeteer-core
-# (browser/web_defaults.mjs, screenshots in <screenshot dir>): a person sets
-# the paper, the source and the margins and prints a test page. The next
-# job's bytes are the filter's for US Letter from the front tractor with the
-# margins from the page size and tear-off, not those of the job before.
-# Skipped (status 77) only where no browser can be had.
+# The web interface in headless chromium (browser/web_defaults.mjs): a person
+# sets paper, source and margins and prints a test page; the next job has the
+# filter's bytes for those settings. Skipped (77) where no browser can be had.
 #   browser_test.sh <impact-printer-app> <rastertoimpact> <ppd dir> <impact-stream-check> <screenshot dir>
 set -euo pipefail
 app_bin=$1 filter=$2 ppd_dir=$3 check=$4 shots=$5
@@ -25,13 +22,11 @@ out=$scratch/out
 mkdir -p "$out" "$shots"
 rm -f "$shots"/*.png
 app add -d dmp -m impact24 -v "file://$out?ext=prn" >/dev/null
-# A US Letter page, so the filter lays it out as the application does.
 make_pdf "$scratch/letter.pdf" 612 792 "$(box 72 612 216 72) $(box 300 100 200 100) showpage"
 [[ $(wait_job dmp "$(app submit -d dmp -t before "$scratch/letter.pdf" | sed 's/.*-//')") == completed ]] ||
   fail "the job before the changes did not complete"
 
-# The browser in a process group of its own, which the stop ends (node and
-# chromium) if the script fails.
+# node and chromium in a process group the stop ends.
 setsid timeout 120 node "$browser/web_defaults.mjs" "http://127.0.0.1:$port" dmp "$shots" "$scratch/profile" \
   "$node_dir" &
 browser_pid=$!

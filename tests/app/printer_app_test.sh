@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# impact-printer-app end to end, on a free loopback port with its state,
-# spool and log in a scratch folder, printing to files and slow network
-# printers: the dots where the document put them, the dots (for PDF the
-# bytes) of CUPS's filter chain with the PPD, printer defaults and job
-# options in the bytes, a cancel in the middle of a page, two printers at
-# once, failing devices, hostile requests, and a restart.
+# impact-printer-app end to end, printing to files and slow network printers:
+# every document format, the filter chain's dots, defaults and job options,
+# a cancel mid-page, two printers at once, failing devices, hostile
+# requests, and a restart.
 #   printer_app_test.sh <impact-printer-app> <rastertoimpact> <ppd dir>
 #                       <impact-stream-check> <impact-slow-printer>
+# shellcheck disable=SC2086
 set -euo pipefail
 app_bin=$1 filter=$2 ppd_dir=$3 check=$4 slow=$5
 source "$(dirname "$0")/app_env.sh"
@@ -30,8 +29,7 @@ job_message() {
 # expect <what> <actual> <expected>
 expect() { [[ $2 == "$3" ]] || fail "$1: $2, expected $3"; }
 
-# ipp_test <file> <operation> <attribute lines...>: an ipptool test of one
-# request over $uri, expecting the STATUS given among the lines (or any).
+# ipp_test <file> <operation> <attribute lines...>: a one-request ipptool test.
 ipp_test() {
   printf '%s\n' "{ OPERATION $2" "GROUP operation-attributes-tag" "ATTR charset attributes-charset utf-8" \
     "ATTR naturalLanguage attributes-natural-language en" "ATTR uri printer-uri \$uri" "${@:3}" "}" >"$scratch/$1"
@@ -41,8 +39,8 @@ ipp_test get-job.test Get-Job-Attributes 'ATTR integer job-id $job' \
 ipp_test printer-state.test Get-Printer-Attributes \
   'ATTR keyword requested-attributes printer-state-reasons,impact-speed-default'
 job_lines=('ATTR name requesting-user-name test' 'ATTR name job-name $jobname')
-# print_test <type> <name> <value> <status>: print.test, one Print-Job with
-# document-format $format, this job attribute, expecting this status.
+# print_test <type> <name> <value> <status>: print.test, a Print-Job with
+# this job attribute.
 print_test() {
   ipp_test print.test Print-Job "${job_lines[@]}" 'ATTR mimeMediaType document-format $format' \
     "GROUP job-attributes-tag" "ATTR $1 $2 $3" 'FILE $filename' "STATUS $4"
@@ -51,17 +49,15 @@ ipp_test custom.test Print-Job "${job_lines[@]}" "ATTR mimeMediaType document-fo
   "GROUP job-attributes-tag" \
   'ATTR collection media-col { MEMBER collection media-size { MEMBER integer x-dimension $width MEMBER integer y-dimension $length } }' \
   'ATTR resolution printer-resolution $resolution' 'FILE $filename' "STATUS successful-ok"
-# slow_printer <name> <driver> <bytes a second> [bytes before it stops
-# reading]: a printer on impact-slow-printer, which keeps what it reads in
-# $scratch/<name>.1.
+# slow_printer <name> <driver> <bytes a second> [bytes before it drops]: a
+# printer on impact-slow-printer, which keeps what it reads in $scratch/<name>.1.
 slow_printer() {
   "$slow" "$scratch/$1" "${@:3}" >"$scratch/$1.port" &
   add_stop "kill $! 2>/dev/null"
   for _ in $(seq 50); do [[ -s $scratch/$1.port ]] && break; sleep 0.1; done
   app add -d "$1" -m "$2" -v "socket://127.0.0.1:$(cat "$scratch/$1.port")" >/dev/null
 }
-# settled <file>: waits for the file to stop growing (the printer has what
-# was sent when it stopped reading for 10 s or the connection closed).
+# settled <file>: waits for the file to stop growing.
 settled() {
   local size=-1
   while [[ $size != "$(stat -c %s "$1" 2>/dev/null)" ]]; do size=$(stat -c %s "$1"); sleep 1; done
@@ -70,8 +66,7 @@ settled() {
 docs=$scratch/docs
 mkdir -p "$docs"
 make_documents "$docs"
-# The same boxes as raster a client would send: 1-bit black and 8-bit gray
-# PWG raster, Apple raster, PNG and JPEG.
+# The same boxes as raster a client would send.
 gs_to() { timeout 60 gs -q -dSAFER -dNOPAUSE -dBATCH -sPAPERSIZE=a4 -dFIXEDMEDIA "$@" "$docs/boxes.pdf" 2>/dev/null; }
 gs_to -sDEVICE=pwgraster -r180 -dcupsColorSpace=3 -dcupsBitsPerColor=1 -sOutputFile="$docs/boxes-k1.pwg"
 gs_to -sDEVICE=pwgraster -r120x72 -dcupsColorSpace=18 -dcupsBitsPerColor=8 -sOutputFile="$docs/boxes-g8.pwg"
@@ -94,10 +89,8 @@ echo "--- [$SECONDS s] documents: every format, dots inside the document's boxes
 # (an image is fitted to the printable area: its box moves by up to 0.2 in)
 image="--pages 1 --box $BOXES_PAGE1 --tolerance 0.2"
 while IFS='|' read -r printer job doc options checks; do
-  # shellcheck disable=SC2086
   state=$(submit "$printer" "$job" "$docs/$doc" $options)
   expect "$job: job state" "$state" completed
-  # shellcheck disable=SC2086
   "$check" $checks "$out/$job.prn" >"$scratch/$job.check" || { cat "$scratch/$job.check"; fail "$job: dots"; }
 done <<EOF
 p24|pdf24|boxes.pdf||$BOXES --page-end ff --length 4210 --mode 39 --speed none --job-end reset
@@ -116,12 +109,10 @@ echo "--- [$SECONDS s] two printers at once, each with the bytes it gets alone"
 twins="twin9|impact9|-o print-quality=high|1000000
 twin24|impact24||2000000"
 while IFS='|' read -r job driver options rate; do
-  # shellcheck disable=SC2086
   expect "$job alone" "$(submit "p${driver#impact}" "alone-$job" "$docs/long.pdf" $options)" completed
   slow_printer "$job" "$driver" "$rate"
 done <<<"$twins"
 while IFS='|' read -r job driver options rate; do
-  # shellcheck disable=SC2086
   app submit -d "$job" -t "$job" $options "$docs/long.pdf" >/dev/null
 done <<<"$twins"
 sleep 0.5
@@ -135,12 +126,10 @@ done <<<"$twins"
 
 echo "--- [$SECONDS s] the same dots as the filter chain with the PPD; printer defaults and job options"
 # app job | PPD | cupsfilter options | impact-stream-check arguments
-# PDF goes through Ghostscript as in the filter chain: the same bytes. Raster
-# from a client lies on the sheet's dot grid; Ghostscript draws the filter's
-# printable area from a fraction of a dot into the sheet where a margin is
-# not a whole number of dots (9 pt at 60 or 180 dpi), and inks every dot a
-# shape touches: its boxes have one more column or row of dots at the right
-# or bottom edge (--differ). The application's dots are all among the filter's.
+# PDF gives the same bytes. Client raster lies on the sheet's dot grid,
+# while Ghostscript starts the filter's page a fraction of a dot in where a
+# margin is no whole number of dots (9 pt at 60 or 180 dpi) and inks every
+# dot a shape touches: a column or row more at the edge (--differ).
 printer=p9 ipp custom.test -d jobname=form6 -d width=21590 -d length=15240 -d resolution=240x72dpi \
   -f "$docs/form6.pdf" >/dev/null || fail "form6: Print-Job with a custom size"
 wait_job p9 "$(app jobs -d p9 | awk '$NF == "form6" { print $1 }')" >/dev/null
@@ -151,9 +140,7 @@ expect "job after modify" "$(submit p24 speed-default "$docs/boxes.pdf")" comple
 expect "job with its own option" "$(submit p24 speed-job "$docs/boxes.pdf" -o impact-speed=normal)" completed
 while IFS='|' read -r job ppd options checks; do
   doc=boxes.pdf && [[ $job == form6 ]] && doc=form6.pdf
-  # shellcheck disable=SC2086
   through_filter "$ppd" "$docs/$doc" "$scratch/$job.filter" $options || continue
-  # shellcheck disable=SC2086
   "$check" $checks --like "$scratch/$job.filter" "$out/$job.prn" >"$scratch/$job.compare" ||
     { cat "$scratch/$job.compare"; fail "$job: not the filter's dots"; }
   [[ $checks == *--differ* ]] || cmp -s "$scratch/$job.filter" "$out/$job.prn" || fail "$job: not the filter's bytes"
@@ -175,10 +162,9 @@ echo "--- [$SECONDS s] cancel in the middle of a page, on a printer that takes 1
 # printer | document | submit options
 while IFS='|' read -r job doc options; do
   slow_printer "$job" impact24 1000000
-  # shellcheck disable=SC2086
   app submit -d "$job" -t "$job" $options "$docs/$doc" >/dev/null 2>&1 &
   add_stop "kill $! 2>/dev/null"
-  # Raster is answered only once all of it is in: find the job in the list.
+  # Raster is answered only once all of it is in.
   id=
   for _ in $(seq 100); do
     id=$(app jobs -d "$job" | awk '$2 == "processing" { print $1 }')
@@ -202,7 +188,6 @@ echo "--- [$SECONDS s] failing devices abort the job with a reason; the applicat
 slow_printer unplugged impact24 1000000 20000
 # printer | document | submit options | words the job's message has
 while IFS='|' read -r printer doc options words; do
-  # shellcheck disable=SC2086
   state=$(submit "$printer" "fail-$printer" "$docs/$doc" $options)
   expect "$printer: job state" "$state" aborted
   id=$(app jobs -d "$printer" | awk -v n="fail-$printer" '$NF == n { print $1 }' | head -n 1)
@@ -245,15 +230,14 @@ EOF
 serving || fail "the application stopped serving after hostile requests"
 
 echo "--- [$SECONDS s] printers and their defaults survive a restart"
-# PAPPL takes half a minute to act on a shutdown request; a SIGTERM then
-# stops it at once, as the service manager would.
+# PAPPL takes half a minute to act on a shutdown request; SIGTERM at once.
 app shutdown >/dev/null 2>&1 || fail "shutdown: not accepted"
 kill "$server_pid"
 wait "$server_pid" 2>/dev/null || true
 server_pid=
 start_app app-restarted.log ghostscript-idle-limit=5
-app printers | sort | tr '\n' ' ' >"$scratch/printers"
-[[ $(cat "$scratch/printers") == *"p24 p9 "* ]] || fail "printers after a restart: $(cat "$scratch/printers")"
+printers=$(app printers | sort | tr '\n' ' ')
+[[ $printers == *"p24 p9 "* ]] || fail "printers after a restart: $printers"
 printer=p24 ipp printer-state.test -v | grep -q 'impact-speed-default (keyword) = high' ||
   fail "the printer default did not survive the restart"
 expect "job after a restart" "$(submit p24 restarted "$docs/boxes.pdf")" completed

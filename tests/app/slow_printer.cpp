@@ -1,13 +1,7 @@
-// impact-slow-printer: a network printer on the loopback interface that
-// takes data at a printer's pace, for jobs still printing when something
-// happens to them.
-//
-//   impact-slow-printer OUTPUT-PREFIX RATE [FAIL-AFTER]
-// Listens on a free port of 127.0.0.1 and prints the port. Each
-// connection's bytes go to OUTPUT-PREFIX.N (N from 1), read at about RATE
-// bytes a second through a small receive buffer; with FAIL-AFTER the
-// connection is dropped after that many bytes (a printer unplugged). Exits
-// after 10 seconds without a connection or 120 seconds in all.
+// impact-slow-printer OUTPUT-PREFIX RATE [FAIL-AFTER]: a network printer on
+// a free loopback port (printed) that reads each connection into
+// OUTPUT-PREFIX.N at RATE bytes a second, dropping it after FAIL-AFTER bytes.
+// Exits after 10 s without a connection or 120 s in all.
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -27,7 +21,6 @@ double now()
     return t.tv_sec + t.tv_nsec / 1e9;
 }
 
-// Takes one connection's bytes at the given pace.
 void serve(int client, const char* path, long rate, long failAfter, double deadline)
 {
     FILE* out = std::fopen(path, "wb");

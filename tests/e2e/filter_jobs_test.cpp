@@ -1,5 +1,4 @@
-// Whole jobs through the filter program, good and hostile: each has one
-// outcome, its exit status, status lines and printer bytes exactly.
+// Whole jobs through the filter program, good and hostile: exit status, status lines and printer bytes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,19 +13,14 @@
 namespace {
 
 struct Case {
-    std::string name;
-    std::vector<unsigned char> raster;
-    JobOutcome want = {};
+    std::string name; std::vector<unsigned char> raster; JobOutcome want = {};
     JobOutcome alt = {}; // where the raster library may refuse a header before the filter sees it
-    std::string ppd = "";
-    std::string options = "";
+    std::string ppd = "", options = "";
 };
 
 const std::string S = kJobStart, E = kJobEnd, B = kDotBand;
-const std::string kReady = "INFO: Ready to print.\n";
-const std::string kNoPages = "WARNING: No pages found!\n";
-const std::string kOpenError = "ERROR: CUPS Fatal Error (cupsRasterOpen).\n";
-const std::string kFormatError = "ERROR: CUPS data format error.\n";
+const std::string kReady = "INFO: Ready to print.\n", kNoPages = "WARNING: No pages found!\n",
+                  kOpenError = "ERROR: CUPS Fatal Error (cupsRasterOpen).\n", kFormatError = "ERROR: CUPS data format error.\n";
 const std::string kPacketExit = "00 00 00 1B 01 40 5A 52 50 20 31 32 38 34 2E 34 0A 40 5A 52 50 20 20 20 20 20 0A";
 
 // The status lines of a page read whole: its PAGE line and its progress.
@@ -51,8 +45,7 @@ RasterPage column(RasterPage page, uint32_t x, uint32_t y0, uint32_t y1)
 
 std::vector<unsigned char> cut(std::vector<unsigned char> bytes, size_t size) { bytes.resize(size); return bytes; }
 
-// A page the filter refuses, as page 1 or after the one-dot page; or, as
-// the raster library may do, no such page at all.
+// A page refused as page 1 or after the one-dot page (or, by libcups, never seen).
 Case refused(const std::string& name, const std::vector<unsigned char>& raster, bool second)
 {
     const std::string err = second ? pageLines(1, 24) : "", out = second ? S + " " + B + " 0C " : "";
@@ -77,17 +70,14 @@ protected:
 
 TEST_F(FilterJobs, PagesBandsAndFeeds)
 {
-    PpdText nineText, optionsText;
-    nineText.modelNumber = 0;
-    optionsText.extra = paperOptions() + "*KXSpPseFsx: \"1\"\n*KXSpPseBmp: \"1\"\n";
-    const std::string nine = writePpd(dir, nineText, "nine"), options = writePpd(dir, optionsText, "options");
+    const std::string nine = writePpd(dir, {.modelNumber = 0, .extra = ""}, "nine");
+    const std::string options = writePpd(dir, {.extra = paperOptions() + "*KXSpPseFsx: \"1\"\n*KXSpPseBmp: \"1\"\n"}, "options");
     RasterPage copies = withDots(page180(24), {{0, 23}});
     copies.header.NumCopies = 3;
     expectOutcomes({
         {"no pages", rawRaster({}), {0, kNoPages, E}},
         {"blank page", rasterBytes({page180(600)}), {0, pageLines(1, 600) + kReady, S + " 0C " + E}},
         {"one dot", rasterBytes({dotPage()}), kOneDot},
-        {"uncompressed", rasterBytes({dotPage()}, false), kOneDot},
         {"leading blank lines are feed", rasterBytes({column(page180(100), 0, 30, 54)}),
          {0, pageLines(1, 100) + kReady, S + " 1B 4A 1E 1B 24 00 00 1B 2A 27 01 00 FF FF FF 0D 0C " + E}},
         {"bands one after another", rasterBytes({withDots(page180(200), {{0, 0}, {0, 24}, {1, 100}})}),
@@ -127,9 +117,7 @@ TEST_F(FilterJobs, PagesBandsAndFeeds)
 
 TEST_F(FilterJobs, RefusedAndBrokenInput)
 {
-    PpdText wide;
-    wide.pageSizes = {"Wide 3600 792 0 0 3600 792"};
-    wide.defaultPageSize = "Wide";
+    const std::string wide = writePpd(dir, {.pageSizes = {"Wide 3600 792 0 0 3600 792"}, .defaultPageSize = "Wide", .extra = ""}, "wide");
     std::vector<Case> cases = {
         {"empty stream", {}, {5, kOpenError, ""}},
         {"less than a sync word", cut(rawRaster({}), 3), {5, kOpenError, ""}},
@@ -142,7 +130,7 @@ TEST_F(FilterJobs, RefusedAndBrokenInput)
         {"band height without a mode", rawRaster({[] { RasterPage p = dotPage(); p.header.cupsRowCount = 255; return p; }()}),
          {22, "PAGE: 1 1\n" + kReady, "0C " + E}},
         {"wider than the bit-image command", rasterBytes({withDots(blankPage(9000, 24, 180, 180, 24), {{0, 0}})}),
-         {255, pageLines(1, 24) + kReady, S + " 0C " + E}, {}, writePpd(dir, wide, "wide")},
+         {255, pageLines(1, 24) + kReady, S + " 0C " + E}, {}, wide},
     };
     for (size_t keep : {1, 100, 1795})
         cases.push_back({"first header cut to " + std::to_string(keep), cut(rawRaster({dotPage()}), 4 + keep), {0, kNoPages, E}});
@@ -222,9 +210,8 @@ TEST_F(FilterJobs, ArgumentsAndInputFile)
     }
 }
 
-// SIGTERM while the filter waits for the rest of a page on a pipe: the job
-// ends at once, on paper, with everything it had printed, 16 NUL bytes,
-// the page end and the job end, and without the final status line.
+// SIGTERM while the filter waits for the rest of a page: what was printed, 16 NULs,
+// the page end and the job end, and no final status line.
 TEST_F(FilterJobs, CancelledWhileWaitingForInputInAPage)
 {
     const struct { std::vector<std::pair<uint32_t, uint32_t>> dots; uint32_t linesSent; std::string printed; } cases[] = {

@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
-# cmake --install with DESTDIR, for the system prefix and a private one: the
-# filter where CUPS runs it, the printer descriptions (passing cupstestppd
-# against the staged system tree), the manual pages, the preview tool and,
-# when built, the printer application with its systemd units, udev rule and
-# manual page; modes right and nothing outside the prefix.
+# cmake --install with DESTDIR for /usr and a private prefix: every file in
+# place with its mode, nothing outside the prefix, PPDs passing cupstestppd,
+# the application's units and manual page valid.
 #   install_layout.sh <build dir> <ppd names, comma separated> <application built: 0|1>
 set -euo pipefail
 build=$1 ppds=${2//,/ } with_app=$3
 source "$(dirname "$0")/../spooler/common.sh"
 new_scratch install
 umask 022
-# Where CUPS runs filters, below the prefix (/usr/lib/cups: lib/cups).
 relative=$(cups-config --serverbin)
 relative=${relative#/usr/}
 # expect_file <path> <mode>
@@ -25,7 +22,6 @@ for prefix in /usr /opt/impact; do
   root=$stage$prefix
   filter=$root/${relative#/}/filter/rastertoimpact
   expect_file "$filter" 755
-  # The installed filter is the built one and runs.
   usage=$("$filter" 2>&1 >/dev/null) && fail "the installed filter accepted no arguments"
   [[ $usage == Usage:* ]] || fail "the installed filter printed '$usage' without arguments"
   for ppd in $ppds; do expect_file "$root/share/ppd/rastertoimpact/$ppd" 644; done
@@ -37,8 +33,7 @@ for prefix in /usr /opt/impact; do
   ((with_app)) || continue
   program=$root/bin/impact-printer-app
   expect_file "$program" 755
-  # The installed program knows its drivers (its own folders, no server;
-  # PAPPL's sub-commands do not free what they hold when they exit).
+  # It knows its drivers (PAPPL's sub-commands leak at exit).
   ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" HOME=$scratch SNAP_COMMON=$scratch \
     XDG_CONFIG_HOME=$scratch timeout 20 "$program" drivers >"$scratch/drivers.txt" 2>/dev/null || true
   grep -q '^impact24 ' "$scratch/drivers.txt" || fail "$program drivers: no impact24"
@@ -55,16 +50,13 @@ for prefix in /usr /opt/impact; do
   [[ -z $warnings ]] || fail "$page: $warnings"
 done
 
-# The system tree: cupstestppd finds the filter the descriptions name. The
-# only warning accepted: ppdc's name for the US fanfold size is not the one
-# Adobe lists for a 14 7/8 x 11 inch sheet.
+# The only warning accepted: ppdc's name for the 14 7/8 x 11 in fanfold.
 for ppd in $ppds; do
   report=$(cupstestppd -R "$scratch/stage-usr" "$scratch/stage-usr/usr/share/ppd/rastertoimpact/$ppd" 2>&1) ||
     fail "cupstestppd $ppd: $report"
   findings=$(grep -E 'WARN|FAIL' <<<"$report" | grep -v 'Size "FanFoldUS" should be the Adobe standard name' || true)
   [[ -z $findings ]] || fail "cupstestppd $ppd: $findings"
 done
-# systemd reads the units (with the staged program in place of the installed one).
 if ((with_app)) && command -v systemd-analyze >/dev/null; then
   mkdir -p "$scratch/units"
   for unit in impact-printer-app.service impact-printer-app-autoadd.service; do

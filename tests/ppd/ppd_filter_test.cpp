@@ -1,7 +1,4 @@
-// The generated printer descriptions against the filter: every resolution
-// they offer has a graphics mode, the choice names are the ones the filter
-// acts on, every page size and paper source sets up a job, and the filter
-// prints a page at every resolution.
+// The generated printer descriptions against the filter: modes, choice names, page sizes, sources.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,8 +55,7 @@ std::vector<Ppd> loadPpds()
     return ppds;
 }
 
-// The page header the spooler's rasterizer makes for these options, from
-// the description's own setpagedevice code.
+// The page header the spooler's rasterizer makes from the description for these options.
 cups_page_header2_t headerFor(const std::string& path, const std::string& options)
 {
     cups_page_header2_t header = {};
@@ -74,8 +70,7 @@ cups_page_header2_t headerFor(const std::string& path, const std::string& option
     return header;
 }
 
-// A one-page raster with a block of ink two bands high, an inch from the
-// left and from the top.
+// One page with a block of ink two bands high, an inch from the left and the top.
 std::vector<unsigned char> inkedPage(const cups_page_header2_t& header)
 {
     RasterPage page = blankPage(header.cupsWidth, header.cupsHeight, header.HWResolution[0], header.HWResolution[1], 0);
@@ -95,9 +90,7 @@ StatusCode setupWith(TestJob* job, const Ppd& ppd, const std::string& options, c
 
 } // namespace
 
-// The header the rasterizer makes at every resolution and speed is one the
-// filter prints, in the mode the table gives: a resolution without a mode
-// would refuse the job on its first page.
+// Every resolution and speed prints in the mode the table gives (a missing mode refuses the job).
 TEST(PrinterDescriptions, FilterPrintsAPageAtEveryResolutionAndSpeed)
 {
     TempDir dir;
@@ -126,8 +119,7 @@ TEST(PrinterDescriptions, FilterPrintsAPageAtEveryResolutionAndSpeed)
     }
 }
 
-// The choice names the filter tests for: a rename in the descriptions would
-// silently switch the paper handling off.
+// A renamed choice would silently switch the paper handling off.
 TEST(PrinterDescriptions, OfferTheChoicesTheFilterActsOn)
 {
     for (const Ppd& info : loadPpds()) {
@@ -138,8 +130,7 @@ TEST(PrinterDescriptions, OfferTheChoicesTheFilterActsOn)
                  {"KXTearOff", {"On", "Off"}}})
             for (const char* choice : choices)
                 EXPECT_NE(ppdFindChoice(ppdFindOption(ppd, keyword), choice), nullptr) << info.path << " " << keyword << "=" << choice;
-        // Besides "Default": one high and one normal speed, one
-        // unidirectional and one bidirectional direction.
+        // Besides "Default": one high and one normal speed, one uni- and one bidirectional.
         for (const auto& [keyword, marker] : {std::pair{"KXSpeed", "High"}, std::pair{"KXPrintDirection", "UniOn"}}) {
             const std::vector<std::string> choices = choicesOf(ppd, keyword);
             const auto marked = std::count_if(choices.begin(), choices.end(), [m = marker](const std::string& c) { return c.find(m) != std::string::npos; });
@@ -153,9 +144,7 @@ TEST(PrinterDescriptions, OfferTheChoicesTheFilterActsOn)
     }
 }
 
-// Each page size, the custom one included, sets up a job of the right
-// class on a page the printer can print across; the paper sources and
-// handling choices select the job end.
+// Each page size (custom too) sets up a job the printer can print across; the sources pick the job end.
 TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
 {
     for (const Ppd& ppd : loadPpds()) {

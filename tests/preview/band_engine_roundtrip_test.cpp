@@ -1,8 +1,6 @@
-// Raster pages through the band engine in memory and back through the
-// decoder: every dot of the printable area comes back where it was, at
-// every resolution of the 9- and 24-pin classes. Lines pushed one at a
-// time, lines taken in runs of any length, and the job read from its raster
-// stream all print the same bytes.
+// Every printable dot through the band engine and back through the decoder,
+// at every 9- and 24-pin resolution; lines pushed one at a time, taken in
+// runs, or read from a raster stream print the same bytes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,15 +15,12 @@
 
 namespace {
 
-struct Resolution {
-    uint32_t hdpi, vdpi;
-};
+struct Resolution { uint32_t hdpi, vdpi; };
 
 int modelOf(const RasterJob& job) { return job.vdpi == 72 ? 0 : 1; } // 9-pin bands are 1/72 inch rows
 
-// The pages through the engine, set up as a host without a PPD does, with
-// the lines pushed one at a time or taken in runs of random length read in
-// place (one more line than a run holds is refused, and nothing is taken).
+// The pages through the engine as a host without a PPD sets it up, lines
+// pushed one at a time or taken in place in runs of random length.
 std::vector<uint8_t> runEngine(const RasterJob& job, const std::vector<PageBitmap>& pages, bool inRuns)
 {
     TestJob test;
@@ -49,9 +44,8 @@ std::vector<uint8_t> runEngine(const RasterJob& job, const std::vector<PageBitma
             const uint32_t count = std::min({1 + randomBelow(&random, 60), run.count, page.height - y});
             for (uint32_t k = 0; k < count; ++k)
                 std::memcpy(run.first + k * run.stride, line + size_t{k} * page.bytesPerLine, header.cupsBytesPerLine);
-            if (run.count != UINT32_MAX && randomBelow(&random, 8) == 0) { // one line too many
-                EXPECT_EQ(takeLineRun(&test.state, &header, &test.state.page, run.count + 1), 22);
-            }
+            const bool tooMany = run.count != UINT32_MAX && randomBelow(&random, 8) == 0; // refused, nothing taken
+            EXPECT_TRUE(!tooMany || takeLineRun(&test.state, &header, &test.state.page, run.count + 1) == 22);
             EXPECT_EQ(takeLineRun(&test.state, &header, &test.state.page, count), 0);
             y += count;
         }
@@ -61,8 +55,7 @@ std::vector<uint8_t> runEngine(const RasterJob& job, const std::vector<PageBitma
     return test.out.bytes;
 }
 
-// Horizontal stripes of random dots between blank gaps of 1 to 40 lines,
-// each over its own span of columns: bands start at odd lines and columns.
+// Stripes of random dots over random columns between blank gaps: bands at odd lines and columns.
 PageBitmap stripedPage(const PageLayout& layout, uint64_t seed)
 {
     PageBitmap page;
@@ -80,12 +73,10 @@ PageBitmap stripedPage(const PageLayout& layout, uint64_t seed)
     return page;
 }
 
-// Places every image's dots on *printed, each on a wanted raster dot not yet
-// printed; the lag of the last image, or -1 when an image fits nowhere. The
-// printer's steps may be coarser than the raster's dots: at 360 lines per
-// inch it feeds in 1/180 inch, rounding an odd line count up, so a band may
-// sit one line lower than the band before it; the 9-pin class places bands
-// in 1/60 inch, so a band may start up to half a step from its first column.
+// Places each image's dots on *printed, each on a wanted dot not yet printed;
+// the last image's lag, or -1 when one fits nowhere. At 360 lpi feeds round
+// odd line counts up to 1/180 inch, so a band may sit a line low; the 9-pin
+// class positions in 1/60 inch, so a band may start half a step off.
 int64_t placeImages(const Page& page, const DecodedStream& d, const Resolution& r, const PageBitmap& want, PageBitmap* printed)
 {
     initPageBitmap(printed, want.width, want.height);
@@ -110,10 +101,8 @@ int64_t placeImages(const Page& page, const DecodedStream& d, const Resolution& 
         bool placed = false;
         for (int64_t lower = lag; !placed && lower <= lag + (r.vdpi == 360); ++lower)
             for (int64_t at = std::max<int64_t>(0, x - half); !placed && at < x + half; ++at)
-                if (at % image.columnPitch == 0 && fits(at, lower)) {
-                    placed = true;
-                    lag = lower;
-                }
+                if (at % image.columnPitch == 0 && fits(at, lower))
+                    placed = true, lag = lower;
         if (!placed)
             return -1;
         for (const Dot& dot : dots)
@@ -127,27 +116,18 @@ class BandEngineRoundTrip : public ::testing::TestWithParam<Resolution> {};
 TEST_P(BandEngineRoundTrip, EveryPrintableDotComesBackInTheSameBytesHoweverLinesArrive)
 {
     const Resolution r = GetParam();
-    RasterJob job; // 2.5 x 3 inches, printable 2 x 2 inches
-    job.mediaName = "SMALL";
-    job.mediaWidthPt = 180.0f;
-    job.mediaLengthPt = 216.0f;
-    job.hdpi = r.hdpi;
-    job.vdpi = r.vdpi;
-    job.rowCount = r.vdpi == 72 ? 8 : r.vdpi == 360 ? 48 : 24;
-    job.kind = PageKind::Random;
+    // 2.5 x 3 inches, printable 2 x 2 inches.
+    const RasterJob job = {.kind = PageKind::Random, .mediaName = "SMALL", .mediaWidthPt = 180.0f, .mediaLengthPt = 216.0f,
+                           .hdpi = r.hdpi, .vdpi = r.vdpi, .rowCount = r.vdpi == 72 ? 8u : r.vdpi == 360 ? 48u : 24u};
     const PageLayout layout = jobPageLayout(job);
-    // Bands after blank gaps of every length, and a page of random dots;
-    // both with dots past the printable width and height.
+    // Striped and random pages, both with dots past the printable area.
     std::vector<PageBitmap> pages = {stripedPage(layout, 7 + r.hdpi + r.vdpi), {}};
     ASSERT_EQ(fillPage(&pages[1], layout, jobPageContent(job, 2)), 0);
 
     const std::vector<uint8_t> pushed = runEngine(job, pages, false);
     EXPECT_EQ(runEngine(job, pages, true), pushed);
     TempDir dir;
-    PpdText small;
-    small.modelNumber = modelOf(job);
-    small.pageSizes = {"SMALL 180 216 18 36 162 180"};
-    small.defaultPageSize = "SMALL";
+    const PpdText small = {modelOf(job), {"SMALL 180 216 18 36 162 180"}, "SMALL", ""};
     std::vector<RasterPage> raster;
     for (const PageBitmap& page : pages) {
         raster.push_back({{}, page.bits});
@@ -183,14 +163,8 @@ TEST_P(BandEngineRoundTrip, EveryPrintableDotComesBackInTheSameBytesHoweverLines
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, BandEngineRoundTrip,
-                         ::testing::Values(Resolution{60, 72}, Resolution{72, 72}, Resolution{80, 72},
-                                           Resolution{90, 72}, Resolution{120, 72}, Resolution{144, 72},
-                                           Resolution{240, 72}, Resolution{60, 180}, Resolution{90, 180},
-                                           Resolution{120, 180}, Resolution{180, 180}, Resolution{360, 180},
-                                           Resolution{60, 360}, Resolution{90, 360}, Resolution{120, 360},
-                                           Resolution{180, 360}, Resolution{360, 360}),
-                         [](const auto& info) {
-                             return std::to_string(info.param.hdpi) + "x" + std::to_string(info.param.vdpi);
-                         });
+    ::testing::ValuesIn(std::vector<Resolution>{{60, 72}, {72, 72}, {80, 72}, {90, 72}, {120, 72}, {144, 72}, {240, 72},
+        {60, 180}, {90, 180}, {120, 180}, {180, 180}, {360, 180}, {60, 360}, {90, 360}, {120, 360}, {180, 360}, {360, 360}}),
+    [](const auto& info) { return std::to_string(info.param.hdpi) + "x" + std::to_string(info.param.vdpi); });
 
 } // namespace

@@ -1,5 +1,4 @@
-// What impact-preview says of a broken stream: the offending command's
-// offset and what is wrong with it.
+// What impact-preview says of a broken stream: the offending command's offset and fault.
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"

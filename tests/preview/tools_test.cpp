@@ -1,5 +1,4 @@
-// impact-preview on the filter's printer data: a picture with every dot
-// where it was printed, the command listing, and errors.
+// impact-preview on the filter's printer data: every dot in the picture, the listing, errors.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,14 +52,12 @@ TEST(Programs, PreviewDrawsEveryDotListsEveryCommandAndNamesErrors)
     writeFile(dir.file("cut.prn"), std::vector<unsigned char>(filter.out.begin(), filter.out.begin() + image1->offset + 15));
     const ProgramRun bad = runProgram({IMPACT_PREVIEW_PATH, "--list", dir.file("cut.prn")});
     EXPECT_EQ(bad.exitStatus, 1);
-    const std::string cutError = "impact-preview: offset " + std::to_string(image1->offset) + ": truncated bit image (";
-    EXPECT_EQ(bad.err.rfind(cutError, 0), 0u) << bad.err;
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--pins", "12", printed}, {"--dpi", "0", printed}, {"--bogus"}, {printed, printed}, {dir.file("missing.prn")}}) {
-        std::vector<std::string> argv = {IMPACT_PREVIEW_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
+    EXPECT_EQ(bad.err.rfind("impact-preview: offset " + std::to_string(image1->offset) + ": truncated bit image (", 0), 0u) << bad.err;
+    const std::string preview = IMPACT_PREVIEW_PATH;
+    for (const auto& argv : std::vector<std::vector<std::string>>{{preview, "--pins", "12", printed}, {preview, "--dpi", "0", printed},
+             {preview, "--bogus"}, {preview, printed, printed}, {preview, dir.file("missing.prn")}}) {
         const ProgramRun r = runProgram(argv);
-        EXPECT_NE(r.exitStatus, 0) << args[0];
+        EXPECT_NE(r.exitStatus, 0) << argv[1];
         EXPECT_EQ(r.err.rfind("impact-preview: ", 0), 0u) << r.err;
     }
 }

@@ -1,9 +1,5 @@
-// SIGTERM at any moment of a job: before the first page, while the filter
-// waits for input inside a page, at a random moment with the printer data
-// going to a file or to a pipe read slowly, between pages and after the
-// last page. Every job's data is judged against the same job run to its end.
-//   IMPACT_STRESS_JOBS  number of jobs (default 40)
-//   IMPACT_STRESS_SEED  seed of the random moments (default: from the clock, printed)
+// SIGTERM at any moment of a job, each job's data judged against the same job run to its end.
+//   IMPACT_STRESS_JOBS  number of jobs (default 40); IMPACT_STRESS_SEED  seed (default: the clock, printed)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -28,17 +24,12 @@ using Clock = std::chrono::steady_clock;
 struct JobKind {
     std::string name, ppd, options, raster;
     std::vector<unsigned char> bytes = {}; // the raster job
-    // Offsets of each page header in bytes, and in the whole job's data
-    // of the end of each page.
-    std::vector<size_t> pageStarts = {}, pageEnds = {};
+    std::vector<size_t> pageStarts = {}, pageEnds = {}; // page headers in bytes, page ends in the data
     CancelExpectation expect = {};
     double seconds = 0; // from the first page's start to the final line
 };
 
-int createFile(const std::string& path)
-{
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-}
+int createFile(const std::string& path) { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }
 
 // The filter on in and out (closed here), its status lines to errPath.
 pid_t startFilter(const JobKind& kind, int in, int out, const std::string& errPath)
@@ -62,8 +53,7 @@ TEST(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
     TempDir dir;
     const std::string outPath = dir.file("out"), errPath = dir.file("err");
     std::vector<JobKind> kinds;
-    // Pages of the given lines and dot spacing, with dense, sparse and blank
-    // stretches; the 24-pin ones at 180 dpi, the 9-pin ones at 120 x 72.
+    // Pages of given lines and dot spacing, with blank stretches; 24-pin at 180 dpi, 9-pin at 120 x 72.
     auto addKind = [&](const std::string& name, int pins, const std::string& options, bool compressed,
                        const std::vector<std::pair<uint32_t, uint32_t>>& sizes, const std::vector<uint8_t>& pageEnd,
                        const std::vector<uint8_t>& jobEnd) {
@@ -91,8 +81,7 @@ TEST(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
         ASSERT_TRUE(!decoded.failed && decoded.jobEnd && decoded.pages.size() == pages.size()) << name;
         for (const Page& page : decoded.pages)
             kind.pageEnds.push_back(page.endOffset);
-        // How long the filter works from its first page to its final line
-        // (starting a process takes longer than some whole jobs).
+        // How long the filter works from its first page to its final line (not counting its start).
         const pid_t pid = startFilter(kind, open(kind.raster.c_str(), O_RDONLY | O_CLOEXEC),
                                       open("/dev/null", O_WRONLY | O_CLOEXEC), errPath);
         waitForText(errPath, "INFO: Printing page 1,", 10000);
@@ -106,8 +95,7 @@ TEST(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
     // Uncompressed as the spooler's Ghostscript writes it, and compressed.
     addKind("letter, three pages", 24, "", false, {{600, 60}, {900, 200}, {300, 30}}, formFeed, reset);
     addKind("nine-pin, two pages", 9, "", false, {{500, 40}, {400, 90}}, formFeed, reset);
-    // One dense page whose data is larger than the output buffer, so a slow
-    // reader holds the filter inside a band's image data.
+    // Data larger than the output buffer: a slow reader holds the filter inside a band's image.
     addKind("roll paper, one dense page", 24, "InputSlot=RollPaper KXSvRP=On KXTearOff=On", true, {{1500, 4}},
             bytesOf({0x1B, 0x4A, 0x18, 0x1B, 0x28, 0x43, 0x02, 0x00, 0xF0, 0x1E}), bytesOf({0x0D, 0x1B, 0x19, 0x44}));
     ASSERT_EQ(kinds.size(), 3u);
@@ -131,8 +119,7 @@ TEST(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
         const size_t pages = kind.pageStarts.size();
         const bool busy = moment == Moment::BusyToFile || moment == Moment::BusyToSlowPipe;
         const bool slowPipe = moment == Moment::BusyToSlowPipe;
-        // The raster comes from standard input: a pipe fed here, or the file
-        // when the filter is busy.
+        // The raster comes from a pipe fed here, or from the file when the filter is busy.
         int in[2] = {-1, -1}, out[2] = {-1, -1};
         ASSERT_TRUE(busy ? (in[0] = open(kind.raster.c_str(), O_RDONLY | O_CLOEXEC)) >= 0 : pipe2(in, O_CLOEXEC) == 0);
         ASSERT_TRUE(slowPipe ? pipe2(out, O_CLOEXEC) == 0 : (out[1] = createFile(outPath)) >= 0);
@@ -147,8 +134,7 @@ TEST(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
                     std::this_thread::sleep_for(std::chrono::microseconds(pause));
                 }
             });
-        // What goes in before the signal, what the filter must say first, and
-        // how long to wait after that.
+        // What goes in before the signal, what the filter must say first, how long to wait after.
         size_t part = 0, wholePages = 0;
         std::string line;
         double pause = 0.02;
@@ -203,8 +189,7 @@ TEST(CancelStress, SigtermAtAnyMomentLeavesAWellFormedJob)
             end.timedOut ? CancelVerdict{CancelOutcome::Invalid, "hung; killed after 30 s"}
                          : judgeCancelledJob(kind.expect, data, end.exitStatus, end.signal,
                                              errText.find("INFO: Ready to print.\n") != std::string::npos);
-        // Where the moment fixes the outcome, it must be that one (a busy
-        // filter may be anywhere in the job).
+        // Where the moment fixes the outcome it must be that one (a busy filter may be anywhere).
         const CancelOutcome o = verdict.outcome;
         const bool expected = moment == Moment::BeforeFirstPage   ? o == CancelOutcome::Killed
                               : moment == Moment::WaitingForInput ? o == CancelOutcome::Cancelled || o == CancelOutcome::CancelledOwing

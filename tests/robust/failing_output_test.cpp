@@ -1,7 +1,4 @@
-// A printer connection that fails: a full device, a reader that goes away
-// before the first byte or in the middle of the job, a device that never
-// takes more, a stream that takes only part of each write. The job reports
-// the failure, ends with status 5 and never hangs.
+// A printer connection that fails: the job reports it, ends with status 5 and never hangs.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -58,8 +55,7 @@ TEST(FailingOutput, TheFilterReportsItOnceAtThePageEndAndTheJobEnd)
         EXPECT_FALSE(r.timedOut) << c.what;
         EXPECT_EQ(r.signal, 0) << c.what << ": a vanished reader must not kill the filter";
         EXPECT_EQ(r.exitStatus, 5) << c.what;
-        // Reported at the page end and the job end only: the band that
-        // failed has no line of its own.
+        // Reported at the page end and the job end only, not at the band.
         const std::string ending = kOutputLine + kOutputLine + "INFO: Ready to print.\n";
         EXPECT_TRUE(r.err.ends_with(ending) && r.err.find(kOutputLine) == r.err.size() - ending.size()) << c.what << ":\n" << r.err;
         EXPECT_NE(r.err.find("PAGE: " + std::to_string(c.lastPage) + " 1\n"), std::string::npos) << c.what;

@@ -1,6 +1,4 @@
-// Printer descriptions the filter must survive: missing, unreadable, not a
-// PPD, unsupported models, odd page sizes, odd attribute values and choice
-// names, conflicting options. Each has one outcome.
+// Printer descriptions the filter must survive, each with one outcome.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -84,10 +82,8 @@ TEST(HostilePpd, EveryDescriptionHasOneOutcome)
              {"*KXSpPseFsx: \"99999999999999999999999\"\n", fast}, {"*KXSpPseFsx: \"1 please\"\n", fast}})
         cases.push_back({"attributes " + attributes, ppd(speed + attributes), "", {0, kPrinted, out}});
 
-    // A roll-paper source that is not exactly "RollPaper": a form feed per
-    // page and the roll's tear-off at the end. Forty characters is the most
-    // a choice holds; the raster library refuses longer ones, or leaves the
-    // filter the first forty.
+    // A source starting "RollPaper": the roll's tear-off at the end. A choice holds 40 characters;
+    // the raster library refuses longer ones, or leaves the filter the first forty.
     const std::string rollEnd = kJobStart + " " + kDotBand + " 0C 0D 1B 19 43";
     auto slotPpd = [&](const std::string& s) { return ppd(ppdOption("InputSlot", s, {"Tractor", s}) + ppdOption("KXTearOff", "On", {"Off", "On"})); };
     const std::string forty = slotPpd("RollPaper" + std::string(31, 'X'));
@@ -104,8 +100,7 @@ TEST(HostilePpd, EveryDescriptionHasOneOutcome)
     cases.push_back({"conflicting options", conflicts, "InputSlot=CutSheet KXTearOff=On", {22, "ERROR: Options conflicting.\n", ""}});
     cases.push_back({"one of them", conflicts, "KXTearOff=On", {0, kPrinted, rollEnd}});
 
-    // Two options whose keywords differ only in letter case: the capture
-    // once went round them for ever. Either may be reported as the speed.
+    // Keywords differing only in case once looped the capture; either may be the speed.
     const std::string odd = ppdOption("KXSpeEd", "A", {"A"});
     const std::string real = speed + "*KXSpPseFsx: \"1\"\n";
     for (const std::string& extra : {odd + real, real + odd})

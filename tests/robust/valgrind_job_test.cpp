@@ -1,6 +1,4 @@
-// A multi-page job under valgrind's memcheck: no invalid access, no use of
-// uninitialised memory, no leak, and the same printer data as without it.
-// Skipped in the sanitizer build (the two do not mix) and without valgrind.
+// A multi-page job under memcheck: no error, no leak, the same data as without it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,8 +14,7 @@ TEST(ValgrindJob, MultiPageJobRunsClean)
         GTEST_SKIP() << "valgrind is not installed";
     TempDir dir;
     const std::string ppd = writePpd(dir), job = dir.file("job.ras");
-    // Dense and sparse bands, a trailing partial band, and a page of other
-    // geometry that renews the work buffer.
+    // Dense and sparse bands, a partial last band, and a page that renews the work buffer.
     std::vector<RasterPage> pages = {page180(700), page180(700), blankPage(960, 100, 120, 72, 8)};
     for (uint32_t p = 0; p < 2; ++p)
         for (uint32_t y = 30; y < 690; y += 1 + p)

@@ -1,16 +1,13 @@
-# Shared by the spooler, install and application tests: failure count,
-# scratch folder, test documents, byte checks, CUPS's filter chain and a
-# private cupsd. Source it after `set -euo pipefail`.
+# Shared by the spooler, install and application tests. Source it after
+# `set -euo pipefail`.
 
 failures=0
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
-# new_scratch <name>: $scratch, a folder of mode 755 (cupsd wants the
-# folders up to its filters not writable by others) removed at exit, or
-# kept with KEEP_SCRATCH set; add_stop COMMAND runs COMMAND at exit first
-# (with the exit status in $status).
+# new_scratch <name>: $scratch, mode 755 for cupsd, removed at exit unless
+# KEEP_SCRATCH is set; add_stop COMMAND runs COMMAND at exit first ($status).
 stops=()
 add_stop() { stops+=("$1"); }
 stop_all() {
@@ -25,15 +22,13 @@ new_scratch() {
   trap stop_all EXIT
   trap 'exit 1' INT TERM
 }
-# finish <test name>: the exit status and last line of a test script.
 finish() {
   ((failures == 0)) || { echo "$1: $failures failure(s)" >&2; exit 1; }
   echo "$1: all checks passed"
 }
 
-# through_filter <ppd> <input> <output> [cupsfilter options]: CUPS's filter
-# chain with the built filter ($filter, beside the system's filters in a
-# private ServerBin) and a PPD of $ppd_dir.
+# through_filter <ppd> <input> <output> [options]: CUPS's filter chain with
+# $filter in a private ServerBin and a PPD of $ppd_dir.
 through_filter() {
   if [[ ! -f $scratch/cups-files.conf ]]; then
     mkdir -p "$scratch/serverbin/filter"
@@ -46,10 +41,8 @@ through_filter() {
 }
 
 # start_cupsd <dir> <user> <group> <system group> [cups-files.conf lines]:
-# a cupsd with its configuration, spool, state and logs in <dir>, listening
-# only on <dir>/cupsd.sock, with no authentication (only the test talks to
-# it); sets cupsd_pid and CUPS_SERVER. Under timeout, so that it ends even if
-# the script is killed without a chance to stop it.
+# a cupsd with all its files in <dir>, on <dir>/cupsd.sock only, without
+# authentication, under timeout; sets cupsd_pid and CUPS_SERVER.
 start_cupsd() {
   local dir=$1 user=$2 group=$3 system=$4
   shift 4
@@ -81,9 +74,8 @@ stop_cupsd() {
   kill -KILL "$cupsd_pid" 2>/dev/null || true
   wait "$cupsd_pid" 2>/dev/null || true
 }
-# cupsd_jobs_done <jobs>: waits for the private cupsd's queues to empty (60 s
-# at most, a job stopped by a failing filter ends the wait) and checks that
-# this many jobs completed.
+# cupsd_jobs_done <jobs>: waits (60 s at most, or until a filter fails) for
+# the queues to empty; this many jobs must have completed.
 cupsd_jobs_done() {
   for _ in $(seq 600); do
     [[ -z $(timeout 10 lpstat -W not-completed -o 2>/dev/null) ]] && break
@@ -95,8 +87,7 @@ cupsd_jobs_done() {
   [[ $completed -eq $1 ]] || fail "$completed of $1 jobs completed: $(timeout 10 lpstat -W all -o 2>&1)"
 }
 
-# The file's bytes as " 1b 40 0d ... " (one space around every byte), so
-# byte sequences match only on byte boundaries.
+# The file's bytes as " 1b 40 0d ... ", so sequences match on byte boundaries.
 hex_of() { printf ' %s ' "$(od -An -v -tx1 "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')"; }
 # expect_count <file> <count> "<hex bytes>" <what>: the sequence occurs <count> times.
 expect_count() {
@@ -111,25 +102,19 @@ expect_tail() {
   [[ $hex == *" $2 " ]] || fail "$3: $(basename "$1") ends with '${hex: -48}', expected '... $2'"
 }
 
-# make_pdf <out.pdf> <width> <height> <PostScript>: a PDF with a fixed page
-# size in points.
+# make_pdf <out.pdf> <width> <height> <PostScript>: a PDF, page size in points.
 make_pdf() {
   printf '%%!PS\n<< /PageSize [%s %s] >> setpagedevice\n%s\n' "$2" "$3" "$4" >"$1.ps"
   timeout 60 gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -dDEVICEWIDTHPOINTS="$2" -dDEVICEHEIGHTPOINTS="$3" \
     -dFIXEDMEDIA -sOutputFile="$1" "$1.ps" || { echo "cannot make $1 with ghostscript" >&2; return 1; }
 }
-# box <x> <y> <width> <height>: a filled rectangle in PostScript (points,
-# from the bottom left corner of the page).
+# box <x> <y> <width> <height>: a filled rectangle, points from the bottom left.
 box() { printf '%s %s moveto %s 0 rlineto 0 %s rlineto %s 0 rlineto closepath fill\n' "$1" "$2" "$3" "$4" "-$3"; }
 
-# make_documents <dir>: the test documents
-#   boxes.pdf  A4, two pages, one black rectangle on each
-#   form6.pdf  8.5 x 6 in continuous form, two pages, one rectangle each
-#   long.pdf   A4, 30 pages almost all black (slow to print)
-# and where their rectangles are in inches from the top left corner of the
-# printable area (the PPDs' margins: 1/8 inch left and top), as
-# "page:x0,y0,x1,y1" for impact-stream-check --box:
-#   BOXES_PAGE1 BOXES_PAGE2 FORM6_PAGE1 FORM6_PAGE2
+# make_documents <dir>: boxes.pdf (A4, two pages, a rectangle on each),
+# form6.pdf (8.5 x 6 in, the same) and long.pdf (A4, 30 black pages); the
+# rectangles as impact-stream-check --box arguments, in inches from the
+# printable area's top left (margins 1/8 in): BOXES_PAGE1 ... FORM6_PAGE2.
 make_documents() {
   # A4 is 595 x 842 points. Page 1: 216 x 72 points at (72, 612);
   # page 2: 200 x 100 points at (300, 100).

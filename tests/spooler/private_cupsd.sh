@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# The installed driver in a real spooler: the build installed into a scratch
-# prefix, a private cupsd running from it (ServerBin: the installed lib/cups
-# with links to the system's filters and helpers; model directory: the
-# installed PPDs) on a local socket, queues made with lpadmin on file
-# devices. Jobs with paper-handling, speed and form-length options and CUPS's
-# own test page are checked byte by byte and decoded; a job cancelled while
-# it prints leaves a stream that ends cleanly.
+# The installed driver in a private cupsd running from a scratch prefix, on
+# file-device queues: jobs with paper, speed and form options and CUPS's test
+# page, and a job cancelled while it prints.
 #   private_cupsd.sh <build dir> <impact-stream-check>
-# With KEEP_SCRATCH set, the scratch folder stays in /tmp for a look afterwards.
+# shellcheck disable=SC2086
 set -euo pipefail
 build=$1 check=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,17 +26,14 @@ serverbin=$prefix/${relative#/}
 link() { for entry in "$1"/*; do [[ ${entry##*/} == "$3" ]] || ln -s "$entry" "$2/"; done; }
 link "$system_serverbin" "$serverbin" filter
 link "$system_serverbin/filter" "$serverbin/filter" rastertoimpact
-# DataDir: the system's data, with a model directory of only the installed
-# PPDs (cups-driverd lists it for lpinfo -m).
+# DataDir: the system's, with only the installed PPDs as models.
 datadir=$scratch/data
 mkdir -p "$datadir/model"
 link "$(cups-config --datadir)" "$datadir" model
 ln -s "$prefix/share/ppd/rastertoimpact" "$datadir/model/rastertoimpact"
 
-# As root cupsd runs the filters as lp, otherwise as the user running it. A
-# filter built with the sanitizers gets the suppression of a leak inside
-# libcups (lsan.supp) and full stacks (libcups has no frame pointers) so
-# that it matches only that leak; other builds ignore both.
+# As root cupsd runs filters as lp. A sanitizer build's filter gets the
+# suppression of a libcups leak and full stacks to match only that leak.
 mkdir -p "$scratch/conf" "$scratch/out"
 install -m 644 "$here/lsan.supp" "$scratch/conf/lsan.supp"
 if [[ $(id -u) -eq 0 ]]; then users=(lp lp root); else users=("$(id -un)" "$(id -gn)" "$(id -gn)"); fi
@@ -54,8 +47,7 @@ for model in "impact9.ppd Generic Serial Impact 9-Pin" "impact24.ppd Generic Ser
   grep -q "^rastertoimpact/$model" <<<"$models" || fail "lpinfo -m does not list $model: $models"
 done
 
-# One queue a job, each on its own device file; the 9-pin queue by the model
-# name lpinfo -m gave.
+# One queue a job, each on its own file; the 9-pin queue by its lpinfo name.
 ppd24=$prefix/share/ppd/rastertoimpact/impact24.ppd
 out=$scratch/out
 # queue <name> <device> <lpadmin driver arguments...>
@@ -66,14 +58,9 @@ queue() {
 make_documents "$scratch"
 cp /usr/share/cups/data/testprint "$scratch/"
 chmod 644 "$scratch"/*.pdf "$scratch/testprint"
-# Tractor paper with tear-off: form feeds, then CR ESC 0x19 "C" ends the
-# job. Roll paper with saving: each page ends with a short feed and the
-# roll's page length, the job with CR ESC 0x19 "D". High speed on the 24-pin
-# class (KXSpPseFsx 1): FS x 1 and the flagged high-speed mode 34 at 120 x
-# 180 dpi; normal speed: FS x 0 and mode 33. A 6-inch form: 6 x 360 = 2160
-# in 1/360 in. The 9-pin class: 6 x 432 = 2592; no speed command
-# (KXSpPseFsx 0) but the high-speed mode 2 at 120 x 72 dpi. CUPS's test page
-# (a banner turned into PDF by the chain): one page with ink.
+# The 24-pin class sends FS x for the speed, with the flagged mode 34 when
+# high; the 9-pin class none, but mode 2. A 6-inch form: 6 x 360 = 2160 in
+# 1/360 in, 6 x 432 = 2592 on the 9-pin class.
 # queue | driver | document | lp options | impact-stream-check arguments
 jobs="tearoff|-P $ppd24|boxes.pdf|-o InputSlot=Tractor -o KXTearOff=On|--dpi 180x180 --page-end ff --length 4210 --job-end C $BOXES
 rollpaper|-P $ppd24|boxes.pdf|-o InputSlot=RollPaper -o KXSvRP=On -o KXTearOff=On|--dpi 180x180 --page-end roll --job-end D $BOXES
@@ -83,9 +70,7 @@ form6|-P $ppd24|form6.pdf|-o PageSize=Custom.8.5x6in -o InputSlot=TractorFront -
 nine|-m rastertoimpact/impact9.ppd|form6.pdf|-o PageSize=Custom.8.5x6in -o KXSpeed=High -o KXTopMP=Driver|--pins 9 --dpi 120x72 --page-end ff --length 2592 --speed none --mode 2 --job-end reset $FORM6
 testpage|-P $ppd24|testprint||--dpi 180x180 --pages 1 --inked 1 --page-end ff --job-end reset"
 while IFS='|' read -r name driver doc options checks; do
-  # shellcheck disable=SC2086
   queue "$name" "$out/$name.prn" $driver
-  # shellcheck disable=SC2086
   cups lp -d "$name" $options "$scratch/$doc" >>"$scratch/log/lp.log" || fail "lp to $name failed"
 done <<<"$jobs"
 cupsd_jobs_done 7
@@ -95,23 +80,19 @@ if grep -E '\[Job [0-9]+\] PID [0-9]+ \(.*\) (stopped with status|crashed on sig
 fi
 while IFS='|' read -r name driver doc options checks; do
   echo "--- $name"
-  # shellcheck disable=SC2086
   "$check" $checks "$out/$name.prn" || fail "$name: the printer data does not match the job"
 done <<<"$jobs"
 expect_tail "$out/tearoff.prn" "0c 0d 1b 19 43" "tear-off job end"
 expect_count "$out/rollpaper.prn" 2 "1b 4a 18 1b 28 43 02 00 f0 1e" "roll-paper page end"
 expect_tail "$out/rollpaper.prn" "1b 4a 18 1b 28 43 02 00 f0 1e 0d 1b 19 44" "roll-paper job end"
-expect_count "$out/fast.prn" 1 "1c 78 01" "speed command"
-expect_count "$out/normal.prn" 1 "1c 78 00" "speed command"
 expect_count "$out/normal.prn" 1 "1b 55 01" "unidirectional printing"
+# One form length a job; the 9-pin margins from the page size: 9 and 18 pt,
+# 54 and 2484 in 1/432 in.
 expect_count "$out/form6.prn" 1 "1b 28 43 02 00 70 08" "6-inch form length"
-# The 9-pin margins from the page size (top 9 pt, bottom 18 pt: 54 and 2484
-# in 1/432 inch).
 expect_count "$out/nine.prn" 1 "1b 28 43 02 00 20 0a" "9-pin 6-inch form length"
 expect_count "$out/nine.prn" 1 "1b 28 63 04 00 36 00 b4 09" "9-pin page format"
 
-# A job cancelled while it prints: the device is a FIFO read slowly, so the
-# filter is held mid-page; once the job is cancelled the rest is read at once.
+# A job cancelled mid-page on a FIFO read slowly, then at once.
 fifo=$out/slow.fifo slow=$out/slow.prn
 mkfifo "$fifo"
 : >"$slow"
@@ -141,8 +122,6 @@ kill -0 "$reader_pid" 2>/dev/null && fail "the cancelled job's stream did not en
   { wait "$reader_pid" || true; reader_pid=""; }
 grep -q "\[Job ${job##*-}\] .*rastertoimpact) exited with no errors" "$scratch/log/error_log" ||
   fail "the filter did not end the cancelled job with status 0"
-# A stream that decodes to its end, 16 NULs, the page end and the tear-off
-# job end, and fewer pages than the document's 30.
 report=$("$check" --dpi 360x360 --job-end C --cancelled "$slow") || fail "slow: the cancelled job's data: $report"
 expect_tail "$slow" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0c 0d 1b 19 43" "cancelled job end"
 pages=$(sed -n 's/.* \([0-9]*\) pages$/\1/p' <<<"$report")

@@ -1,28 +1,13 @@
-// impact-stream-check: decodes a printer stream that went through the
-// spooler or the printer application and checks it against the document,
-// the job options, another stream, or a cancelled job.
-//
-//   impact-stream-check [checks] file
-//     --pins 9|24             printer class (default 24)
-//     --dpi HxV               raster resolution of the job (default 180x180)
-//     --pages N               exactly N pages
-//     --box P:X0,Y0,X1,Y1     page P has ink over this box, in inches from the
-//                             printable area's top left corner; every page
-//                             named by a box has ink only inside its boxes
-//     --inked P               page P has some dots
-//     --tolerance T           inches the box edges may be off (default 0.03)
-//     --page-end ff|roll      how every page ends
-//     --length N              every page's form length, 1/pageDpi inch
-//     --speed N|none          the speed command FS x N, or none
-//     --mode M                every bit image uses mode M
-//     --job-end reset|C|D     ESC @ CR, or CR ESC 19 "C" / "D"
-//     --like REF              the pages of the stream REF, each page's dots
-//                             among REF's, with at most --differ N (default
-//                             0) of REF's missing
-//     --cancelled             a job cancelled in a page: after the last run of
-//                             16 or more NULs only the page end and the job end
-// Exit status 0 when every check holds, 1 otherwise (each failure on a line
-// of its own), 2 for bad arguments or an unreadable file.
+// impact-stream-check [--pins 9|24] [--dpi HxV] [checks] file: decodes a
+// printer stream from the spooler or the application and checks it. Checks:
+// --pages N; --box P:X0,Y0,X1,Y1 (inches from the printable area's top left:
+// the box is inked, and a boxed page has ink only in its boxes, give or take
+// --tolerance, default 0.03); --inked P; --page-end ff|roll; --length N (form
+// length of every page); --speed N|none; --mode M (every bit image);
+// --job-end reset|C|D; --like REF [--differ N] (each page's dots among REF's,
+// at most N of REF's missing); --cancelled (after the last run of 16 or more
+// NULs only the page end and the job end). Exit 0 if all hold, 1 if not, 2
+// for bad arguments or an unreadable file.
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -45,8 +30,7 @@ struct Box {
 
 int failures = 0;
 
-void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void fail(const char* format, ...)
+__attribute__((format(printf, 1, 2))) void fail(const char* format, ...)
 {
     va_list args;
     va_start(args, format);

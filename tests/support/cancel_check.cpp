@@ -41,8 +41,7 @@ CancelVerdict judgeCancelledJob(const CancelExpectation& expect, const std::vect
     if (readyLine)
         return CancelVerdict{CancelOutcome::Ignored, ""};
 
-    // Where the data leaves the job's own: that must be where a command of
-    // the job begins (the job's commands never begin with a NUL byte).
+    // The data must leave the job's own where a command begins (none begins with a NUL).
     size_t cut = 0;
     while (cut < out.size() && cut < expect.reference.size() && out[cut] == expect.reference[cut])
         ++cut;

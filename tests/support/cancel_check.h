@@ -1,6 +1,5 @@
 #pragma once
-// Judging the printer data of a cancelled job against the data of the
-// same job run to its end.
+// The printer data of a cancelled job judged against the same job run to its end.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,9 +25,7 @@ struct CancelExpectation {
     PrinterClass printer;
 };
 
-// exitStatus is the process's exit status, signal the signal that ended
-// it (0 when it exited); readyLine whether "INFO: Ready to print." was
-// written.
+// signal: what ended the process (0: it exited); readyLine: "INFO: Ready to print." was written.
 CancelVerdict judgeCancelledJob(const CancelExpectation& expect, const std::vector<uint8_t>& out, int exitStatus,
                                 int signal, bool readyLine);
 

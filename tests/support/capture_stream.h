@@ -1,7 +1,5 @@
 #pragma once
-// Jobs for tests: an output stream that keeps every byte it accepts (and
-// can be told to accept only part of each write, or to fail), and a job
-// whose printer bytes and status lines are kept.
+// Jobs in memory: an output stream that keeps (or refuses) bytes, and a job that keeps its data and status.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -25,7 +23,6 @@ OutputStream captureStream(CaptureStream* capture);
 // The bytes as "1B 40 0D".
 std::string hexBytes(const std::vector<unsigned char>& bytes);
 
-// A job whose printer bytes go to out and status lines to status.
 struct TestJob {
     CaptureStream out;
     std::string status;

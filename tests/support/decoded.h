@@ -1,6 +1,5 @@
 #pragma once
-// Printer data read back with the preview's decoder, to be compared dot
-// for dot with raster pages.
+// Printer data read back with the preview's decoder, compared dot for dot with raster pages.
 #include <cstdint>
 #include <string>
 #include <vector>

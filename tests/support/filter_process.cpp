@@ -24,15 +24,7 @@ int openOrThrow(const std::string& path, int flags)
     return fd;
 }
 
-// The filter's command line: its path, then args.
-std::vector<std::string> filterArgv(std::vector<std::string> args)
-{
-    args.insert(args.begin(), IMPACT_FILTER_PATH);
-    return args;
-}
-
-// Starts argv[0] on the given descriptors with no signal blocked; the
-// caller closes its copies.
+// Starts argv[0] with SIGTERM and SIGPIPE at their defaults and no signal blocked.
 pid_t spawnProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, int in, int out, int err)
 {
     std::vector<char*> pointers;
@@ -128,7 +120,9 @@ std::vector<std::string> filterArgs(const std::string& options, const std::strin
 ProgramRun runFilter(const std::vector<std::string>& args, const std::string& ppd, const std::string& inputPath,
                      int stdoutFd, int timeoutMs)
 {
-    return runProgram(filterArgv(args), {ppd.empty() ? "PPD" : "PPD=" + ppd}, inputPath, stdoutFd, timeoutMs);
+    std::vector<std::string> argv = {IMPACT_FILTER_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProgram(argv, {ppd.empty() ? "PPD" : "PPD=" + ppd}, inputPath, stdoutFd, timeoutMs);
 }
 
 ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& raster, const std::string& ppd,
@@ -141,7 +135,9 @@ ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& ras
 
 pid_t spawnFilter(const std::string& options, const std::string& ppd, int in, int out, int err)
 {
-    return spawnProgram(filterArgv(filterArgs(options)), {"PPD=" + ppd}, in, out, err);
+    std::vector<std::string> argv = filterArgs(options);
+    argv.insert(argv.begin(), IMPACT_FILTER_PATH);
+    return spawnProgram(argv, {"PPD=" + ppd}, in, out, err);
 }
 
 bool writeAllTo(int fd, const unsigned char* bytes, size_t count)

@@ -1,7 +1,5 @@
 #pragma once
-// Programs run as the spooler runs them: the filter (job-id user title
-// copies options [file], PPD in the environment, printer data on standard
-// output, status lines on standard error) and the tools beside it.
+// The filter and the tools run as the spooler runs them.
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -27,10 +25,8 @@ std::string compareOutcome(const ProgramRun& run, const JobOutcome& want);
 
 // Waits for the end; kills the program once timeoutMs have passed.
 ProgramRun waitProgram(pid_t pid, int timeoutMs);
-// Runs argv[0] to its end with extra environment entries ("NAME=value"
-// sets, "NAME" removes), SIGTERM and SIGPIPE at their defaults: standard
-// input from inputPath (or /dev/null), standard output collected, or sent
-// to stdoutFd when one is given (which this closes).
+// Runs argv[0] to its end, env entries "NAME=value" set and "NAME" removed, input from inputPath
+// (or /dev/null), output collected or sent to stdoutFd (closed here).
 ProgramRun runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                       const std::string& inputPath = "", int stdoutFd = -1, int timeoutMs = 60000);
 
@@ -45,8 +41,7 @@ ProgramRun runFilter(const std::vector<std::string>& args, const std::string& pp
 ProgramRun runFilterOn(const TempDir& dir, const std::vector<unsigned char>& raster, const std::string& ppd,
                        const std::string& options = "", int timeoutMs = 60000);
 
-// The filter with these options and the PPD, on the given descriptors
-// (standard input, output and error); the caller closes its copies.
+// The filter on these descriptors (input, output, error); the caller closes its copies.
 pid_t spawnFilter(const std::string& options, const std::string& ppd, int in, int out, int err);
 // Writes every byte to fd; false when the reader went away.
 bool writeAllTo(int fd, const unsigned char* bytes, size_t count);

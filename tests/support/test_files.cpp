@@ -174,8 +174,7 @@ std::vector<unsigned char> rasterBytes(const std::vector<RasterPage>& pages, boo
 std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool otherByteOrder)
 {
     static_assert(sizeof(cups_page_header2_t) == 1796, "the raster header is 1796 bytes on the wire");
-    // The numbers of the header: between the four media strings at the
-    // start and the string table near the end.
+    // The header's numbers: after the four media strings, before the string table.
     constexpr size_t kNumbersStart = 4 * 64;
     constexpr size_t kNumbersEnd = offsetof(cups_page_header2_t, cupsString);
     const uint32_t sync = otherByteOrder ? __builtin_bswap32(CUPS_RASTER_SYNC) : CUPS_RASTER_SYNC;
@@ -184,9 +183,8 @@ std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool 
     for (const RasterPage& page : pages) {
         unsigned char header[sizeof(cups_page_header2_t)];
         std::memcpy(header, &page.header, sizeof header);
-        for (size_t at = kNumbersStart; otherByteOrder && at < kNumbersEnd; at += 4) {
+        for (size_t at = kNumbersStart; otherByteOrder && at < kNumbersEnd; at += 4)
             std::reverse(header + at, header + at + 4);
-        }
         out.insert(out.end(), header, header + sizeof header);
         out.insert(out.end(), page.bits.begin(), page.bits.end());
     }

@@ -7,8 +7,7 @@
 
 #include <cups/raster.h>
 
-// A fresh folder under the system's temporary folder that removes itself
-// with everything in it.
+// A fresh scratch folder, removed with everything in it.
 struct TempDir {
     std::string path;
     TempDir();
@@ -34,8 +33,7 @@ struct PpdText {
 // The PPD lines of a PickOne option: its default and its choices.
 std::string ppdOption(const std::string& keyword, const std::string& defaultChoice,
                       const std::vector<std::string>& choices);
-// InputSlot (Tractor, TractorFront, CutSheet, RollPaper) and the KX options,
-// as the printers' descriptions offer them.
+// InputSlot and the KX options as the printers' descriptions offer them.
 std::string paperOptions();
 // Writes the PPD into dir as <name>.ppd and returns its path.
 std::string writePpd(const TempDir& dir, const PpdText& text = PpdText{}, const std::string& name = "printer");
@@ -46,11 +44,9 @@ struct RasterPage {
     std::vector<unsigned char> bits; // cupsHeight rows of cupsBytesPerLine bytes
 };
 
-// A black 1-bit page of widthDots x heightLines at the given resolution and
-// band height; the page size is taken from the dots.
+// A blank 1-bit page of widthDots x heightLines, sized from the dots.
 RasterPage blankPage(uint32_t widthDots, uint32_t heightLines, uint32_t hdpi, uint32_t vdpi, uint32_t rows);
-// A 180x180 dpi page with 24-row bands as wide as the default PPD's
-// printable area (Letter, 18/36/594/756: 1440 dots, 1800 lines).
+// 180 dpi, 24-row bands, as wide as the default PPD's printable area (1440 dots).
 RasterPage page180(uint32_t lines);
 void setDot(RasterPage* page, uint32_t x, uint32_t y);
 // The page with dots at the given places.
@@ -58,14 +54,12 @@ RasterPage withDots(RasterPage page, const std::vector<std::pair<uint32_t, uint3
 
 // The pages as a raster stream written by libcups.
 std::vector<unsigned char> rasterBytes(const std::vector<RasterPage>& pages, bool compressed = true);
-// The sync word, each header as it lies in memory and each page's bits as
-// given, so that headers libcups would refuse to write still reach the
-// reader; with otherByteOrder, as a machine of the other byte order writes it.
+// The headers as they lie in memory and the bits as given (headers libcups would refuse
+// still reach the reader), optionally in the other byte order.
 std::vector<unsigned char> rawRaster(const std::vector<RasterPage>& pages, bool otherByteOrder = false);
 std::vector<unsigned char> concat(std::vector<unsigned char> a, const std::vector<unsigned char>& b);
 
-// The printer bytes of the default PPD's jobs: the job start, the job end,
-// and a band of 24 rows whose only dot is at column 0 of its top row.
+// The default PPD's job start and end, and a band whose only dot is at 0,0.
 inline const std::string kJobStart = "1B 40 0D 1B 50 1B 28 55 01 00 0A 1B 28 43 02 00 78 0F";
 inline const std::string kJobEnd = "1B 40 0D";
 inline const std::string kDotBand = "1B 24 00 00 1B 2A 27 01 00 80 00 00 0D";

@@ -1,7 +1,5 @@
-// Many jobs at once in one process, each on its own thread and stream: every
-// stream must hold exactly the bytes of the same job run alone, whether the
-// job reads its raster itself or has its lines pushed one at a time, and
-// whether or not it is cancelled part of the way through a band.
+// Many jobs at once, each on its own thread: every stream holds exactly the bytes of the job
+// run alone, read or pushed line by line, cancelled inside a band or not.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -36,8 +34,7 @@ const JobCase kCases[] = {
     {"impact24.ppd", "PageSize=Letter", PageKind::Random, 1, 360, 360, 48, false, 0, 0},
     {"impact9.ppd", "KXPrintDirection=UniOn KXTearOff=On", PageKind::Text, 2, 120, 72, 8, false, 0, 0},
     {"impact9.ppd", "PageSize=Letter", PageKind::Random, 2, 90, 72, 8, true, 0, 0},
-    // Cancelled a few lines into a band (the first: with a bit-image command
-    // of 300 bytes in flight when the cancel came).
+    // Cancelled inside a band (the first with 300 bytes of a bit image in flight).
     {"impact24.ppd", "KXPackMode=Auto", PageKind::Random, 3, 180, 180, 24, false, 1900, 300},
     {"impact24.ppd", "", PageKind::Text, 2, 180, 180, 24, true, 1234, 0},
 };
@@ -63,8 +60,7 @@ std::vector<unsigned char> rasterOf(const JobCase& c)
     return bytes;
 }
 
-// The host's side of a job whose lines are pushed: it reads the pages
-// itself and hands the engine one line at a time.
+// A host that reads the pages itself and pushes the engine one line at a time.
 StatusCode pushJob(JobState* job, const char* options, const char* ppd, const RasterSource* source)
 {
     StatusCode status = setupJob(job, options, ppd, source);
@@ -90,12 +86,10 @@ Outcome runCase(const JobCase& c, const std::vector<unsigned char>& raster)
     Outcome outcome;
     outcome.job = &c;
     JobHost host = {};
-    host.printer = OutputStream{[](void* context, const unsigned char* bytes, size_t count) {
-                                    auto& out = static_cast<Outcome*>(context)->bytes;
-                                    out.insert(out.end(), bytes, bytes + count);
-                                    return count;
-                                },
-                                nullptr, &outcome};
+    host.printer = OutputStream{[](void* o, const unsigned char* bytes, size_t count) {
+        static_cast<Outcome*>(o)->bytes.insert(static_cast<Outcome*>(o)->bytes.end(), bytes, bytes + count);
+        return count;
+    }, nullptr, &outcome};
     host.status = StatusSink{[](void* context, const char* text, size_t n) { static_cast<Outcome*>(context)->status.append(text, n); },
                              &outcome};
     host.cancelRequested = [](void* context, uint32_t* pending) {

@@ -1,6 +1,5 @@
-// The fast band paths against the plainest code that could do their job:
-// each way of laying a band out in columns against a transpose done one bit
-// at a time, and the blank-line scans against a look at every byte.
+// The fast band paths against the plainest code: every column transpose against one done
+// bit by bit, the blank-line scans against a look at every byte.
 #include <gtest/gtest.h>
 
 #include <cctype>

@@ -1,6 +1,5 @@
-// A job driven page by page with pushed lines, as the printer application
-// drives it, against the same job read from a raster stream; and a job
-// cancelled at every point where the engine asks its host.
+// A job pushed line by line, as the printer application drives it, against the same job read
+// from a raster stream; and a job cancelled at every point where the engine asks its host.
 #include <gtest/gtest.h>
 
 #include "cancel_check.h"
@@ -38,8 +37,7 @@ void pushPages(JobState* state, const std::vector<RasterPage>& pages)
 
 // A job its host cancels at its n-th question, with bit-image bytes owed.
 struct CancelAt : TestJob {
-    int question, asked = 0;
-    uint32_t owed;
+    int question, asked = 0; uint32_t owed;
     explicit CancelAt(int n, uint32_t owedBytes = 0) : question(n), owed(owedBytes)
     {
         state.host.context = this;

@@ -1,5 +1,4 @@
-// The option choices as a host sets them, and the job's settings as the PPD
-// gives them where the filter's jobs do not show them.
+// Option choices as a host sets them, and job settings the PPD gives.
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"
@@ -49,25 +48,18 @@ TEST(JobSetup, AttributesPageSizeFallbackAndConfiguration)
     };
     for (const auto& a : attributes) {
         TestJob job;
-        PpdText text;
-        if (a.bmp)
-            text.extra = std::string("*KXSpPseBmp: ") + a.bmp + "\n*KXSpPseFsx: " + a.fsx + "\n";
-        ASSERT_EQ(setup(&job, dir, text), 0) << job.status;
+        const std::string extra = a.bmp ? std::string("*KXSpPseBmp: ") + a.bmp + "\n*KXSpPseFsx: " + a.fsx + "\n" : "";
+        ASSERT_EQ(setup(&job, dir, {.extra = extra}), 0) << job.status;
         EXPECT_EQ(job.state.graphicsFlags, a.flags) << (a.bmp ? a.bmp : "absent");
         EXPECT_EQ(job.state.speedCommandEnabled, a.speedEnabled) << (a.fsx ? a.fsx : "absent");
         teardownJob(&job.state);
     }
-    // A default that is no choice of PageSize: no size is marked, and the
-    // size the default names is the page, if there is one.
-    PpdText nowhere, unlisted;
-    nowhere.defaultPageSize = "Nowhere";
-    TestJob without;
-    EXPECT_EQ(setup(&without, dir, nowhere), -1);
+    // A default that is no PageSize choice: the size it names is the page, if there is one.
+    TestJob without, with;
+    EXPECT_EQ(setup(&without, dir, {.defaultPageSize = "Nowhere", .extra = ""}), -1);
     EXPECT_EQ(without.status, "ERROR: PageSize error.\n");
-    unlisted.pageSizes = {"A4 595 842 18 36 577 806"};
-    unlisted.extra = "*ImageableArea Letter: \"18 36 594 756\"\n*PaperDimension Letter: \"612 792\"\n";
-    TestJob with;
-    ASSERT_EQ(setup(&with, dir, unlisted), 0) << with.status;
+    const std::string letter = "*ImageableArea Letter: \"18 36 594 756\"\n*PaperDimension Letter: \"612 792\"\n";
+    ASSERT_EQ(setup(&with, dir, {.pageSizes = {"A4 595 842 18 36 577 806"}, .extra = letter}), 0) << with.status;
     EXPECT_STREQ(with.state.pageSize.name, "Letter");
     teardownJob(&with.state);
 

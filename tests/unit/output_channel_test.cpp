@@ -1,5 +1,5 @@
-// The printer data channel and the status lines: partial and failing streams,
-// a full device, and the formats made without printf, exactly as printf makes them.
+// The printer data channel and status lines: partial and failing streams, a full device, and
+// formats made without printf exactly as printf makes them.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -17,8 +17,7 @@
 namespace {
 
 // The text printf makes, or (simple) formatSimple makes.
-std::string text(bool simple, const char* format, ...) __attribute__((format(printf, 2, 3)));
-std::string text(bool simple, const char* format, ...)
+__attribute__((format(printf, 2, 3))) std::string text(bool simple, const char* format, ...)
 {
     char out[512];
     va_list args;

@@ -1,6 +1,4 @@
-// The start of each page (printable area, work buffer, job start, later
-// pages of another geometry) and one band on paper (feed, head position,
-// bit image), byte for byte.
+// The start of each page and one band on paper (feed, head position, bit image), byte for byte.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,12 +24,7 @@ cups_page_header2_t header(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t
 
 // The first page of a 24-pin job on Letter, 18/36/594/756 printable.
 struct PageJob : TestJob {
-    PageJob()
-    {
-        state.units = kUnitsModel1;
-        state.pageSize = pageSize(18, 36, 594, 756);
-        state.pageCount = 1;
-    }
+    PageJob() { state.units = kUnitsModel1; state.pageSize = pageSize(18, 36, 594, 756); state.pageCount = 1; }
     ~PageJob() { std::free(state.lineBuffer); }
 };
 
@@ -67,28 +60,19 @@ TEST(PageSetup, PrintableAreaIsCutToTheRasterLine)
     }
 }
 
-TEST(PageSetup, LaterPagesSendACarriageReturnAndThePageEndReleasesTheColumns)
+TEST(PageEnd, ReleasesTheColumnsOfABand)
 {
     PageJob job;
-    const cups_page_header2_t first = header(180, 180, 24, 50);
-    ASSERT_EQ(setupPage(&job.state, &first), 0);
-    job.state.pageCount = 2;
-    job.out.bytes.clear();
-    ASSERT_EQ(setupPage(&job.state, &first), 0);
     job.state.columnBuffer = static_cast<unsigned char*>(std::malloc(10)); // a band cancelled in flight
     EXPECT_EQ(endPage(&job.state), 0);
     EXPECT_EQ(job.state.columnBuffer, nullptr);
-    EXPECT_EQ(job.hex(), "0D 0C");
+    EXPECT_EQ(job.hex(), "0C");
 }
 
 TEST(RenderBand, DotsColumnsPositionsAndModes)
 {
-    const struct {
-        uint32_t width, rows;
-        std::vector<std::pair<uint32_t, uint32_t>> dots;
-        uint32_t hdpi, vdpi; uint16_t positionDpi, lines; uint32_t speed; uint16_t flags;
-        StatusCode status;
-        std::string bytes;
+    const struct { uint32_t width, rows; std::vector<std::pair<uint32_t, uint32_t>> dots;
+        uint32_t hdpi, vdpi; uint16_t positionDpi, lines; uint32_t speed; uint16_t flags; StatusCode status; std::string bytes;
     } cases[] = {
         {8191, 24, {{0, 0}, {8190, 0}}, 180, 180, 360, 24, 0, 0, 0, // the widest
          "1B 24 00 00 1B 2A 27 FF 1F 80 00 00 " + hexBytes(std::vector<unsigned char>(3 * 8189, 0)) + " 80 00 00 0D"},
@@ -121,10 +105,7 @@ TEST(RenderBand, DotsColumnsPositionsAndModes)
         EXPECT_EQ(renderBand(&bandJob, c.lines, band.bits.data()), c.status) << c.bytes;
         EXPECT_EQ(job.hex(), c.bytes);
         EXPECT_EQ(job.status, c.hdpi == 200 ? "ERROR: Illegal Resolution.\n" : "");
-        if (!c.bytes.empty() && c.bytes != "0D") {
-            EXPECT_EQ(columnBuffer, nullptr);
-            EXPECT_EQ(pending, 0u);
-        }
+        EXPECT_TRUE(c.bytes.empty() || c.bytes == "0D" || (columnBuffer == nullptr && pending == 0)) << c.bytes;
     }
 }
 

@@ -1,5 +1,4 @@
-// Unit conversions and the bit-image mode table: every printer position,
-// feed, page length and mode byte comes from these.
+// Unit conversions and the bit-image mode table, which every position, feed and mode byte comes from.
 #include <gtest/gtest.h>
 
 #include <cstring>

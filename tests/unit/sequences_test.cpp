@@ -1,5 +1,4 @@
-// The command sequences that open a job, end a page and end a job, byte
-// for byte, for the option choices that select them.
+// The job start, page end and job end, byte for byte, for the choices that select them.
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"
@@ -12,16 +11,16 @@ namespace {
 const std::string kPacketExit = "00 00 00 1B 01 40 5A 52 50 20 31 32 38 34 2E 34 0A 40 5A 52 50 20 20 20 20 20 0A";
 const std::string kReset = "1B 40 0D 1B 50";
 const std::string kUnit = "1B 28 55 01 00 0A";
+const PageMetrics kOneInch = {3600, 0, 3600};
 
 } // namespace
 
 TEST(CommandSequences, JobStart)
 {
-    const PageMetrics oneInch = {3600, 0, 3600};
     const PageMetrics letter = {3600 * 11, 3600 * 0.25f, 3600 * 10.5f};
     const PageMetrics nine = {792 * 60.0f, 36 * 60.0f, 756 * 60.0f}; // Letter in 9-pin base units
     const struct { const char* choices; PageMetrics metrics; uint16_t baseDpi, pageDpi; int32_t speed; uint8_t speedEnabled; std::string bytes; } cases[] = {
-        {"", oneInch, 3600, 360, -1, 1, kReset + " " + kUnit + " 1B 28 43 02 00 68 01"},
+        {"", kOneInch, 3600, 360, -1, 1, kReset + " " + kUnit + " 1B 28 43 02 00 68 01"},
         {"KXPackMode=Auto KXPrintDirection=UniOnAlways KXTopMP=Driver", letter, 3600, 360, 1, 1,
          kPacketExit + " " + kReset + " 1C 78 01 1B 55 01 " + kUnit + " 1B 28 43 02 00 78 0F 1B 28 63 04 00 5A 00 C4 0E"},
         {"KXPackMode=Off KXPrintDirection=BiDirectional KXTopMP=Printer", letter, 3600, 360, 0, 255,
@@ -42,18 +41,14 @@ TEST(CommandSequences, JobStart)
 TEST(CommandSequences, PageEndAndJobEnd)
 {
     const struct { const char* choices, *pageEnd, *jobEnd; } cases[] = {
-        {"", "0C", "1B 40 0D"},
-        {"InputSlot=RollPaper", "0C", "1B 40 0D"},
+        {"", "0C", "1B 40 0D"}, {"InputSlot=RollPaper", "0C", "1B 40 0D"}, {"InputSlot=Tractor", "0C", "1B 40 0D"},
         {"InputSlot=RollPaper KXSvRP=On", "1B 4A 18 1B 28 43 02 00 F0 1E", "1B 40 0D"},
         {"InputSlot=RollPaperWide KXSvRP=On", "0C", "1B 40 0D"}, // the page end wants the exact choice
-        {"InputSlot=Tractor", "0C", "1B 40 0D"},
-        {"InputSlot=Tractor KXTearOff=On", "0C", "0D 1B 19 43"},
-        {"InputSlot=TractorFront KXTearOff=On", "0C", "0D 1B 19 43"},
+        {"InputSlot=Tractor KXTearOff=On", "0C", "0D 1B 19 43"}, {"InputSlot=TractorFront KXTearOff=On", "0C", "0D 1B 19 43"},
         {"InputSlot=RollPaper KXTearOff=On", "0C", "0D 1B 19 43"},
         {"InputSlot=RollPaper KXTearOff=On KXSvRP=On", "1B 4A 18 1B 28 43 02 00 F0 1E", "0D 1B 19 44"},
         {"InputSlot=RollPaperWide KXTearOff=On KXSvRP=On", "0C", "0D 1B 19 44"}, // the job end a prefix
-        {"InputSlot=CutSheet KXTearOff=On", "0C", "1B 40 0D"},
-        {"KXTearOff=On", "0C", "1B 40 0D"},
+        {"InputSlot=CutSheet KXTearOff=On", "0C", "1B 40 0D"}, {"KXTearOff=On", "0C", "1B 40 0D"},
         {"InputSlot=Tractor KXTearOff=on", "0C", "1B 40 0D"},
     };
     for (const auto& c : cases) {
@@ -85,8 +80,7 @@ TEST(CommandSequences, AFailingStreamGetsEveryCommandAndOneLine)
     TestJob first;
     setChoices(&first.state.options, "KXTopMP=Driver");
     first.out.failWrite = 1;
-    const PageMetrics oneInch = {3600, 0, 3600};
-    EXPECT_EQ(sendJobStart(&first.state, &oneInch, 3600, 360, -1, 0), 1);
+    EXPECT_EQ(sendJobStart(&first.state, &kOneInch, 3600, 360, -1, 0), 1);
     EXPECT_EQ(first.status, "ERROR: Print data output error.\n");
     EXPECT_EQ(first.hex(), "0D 1B 50 " + kUnit + " 1B 28 43 02 00 68 01 1B 28 63 04 00 00 00 68 01");
 }

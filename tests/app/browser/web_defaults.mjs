@@ -1,9 +1,6 @@
-// A person at the printer application's web pages in Debian's chromium:
-// Media (US Letter at the front tractor), Printing Defaults (the settings
-// under readable names; front tractor, margins from the page size, tear-off
-// on) and Print Test Page, with a screenshot of every page visited.
+// A person at the web pages: Media, Printing Defaults and Print Test Page,
+// with a screenshot of every page visited.
 //   node web_defaults.mjs <base URL> <printer> <screenshot dir> <profile dir> <node dir>
-// (<node dir>/node_modules has puppeteer-core: install-puppeteer puts it there.)
 import { createRequire } from 'node:module';
 
 const [base, printer, shots, profile, nodeDir] = process.argv.slice(2);
