@@ -100,7 +100,8 @@ bool setUpDriver(pappl_system_t* system, const char* driverName, const char*, co
     data->duplex = PAPPL_DUPLEX_NONE;
     data->sides_supported = PAPPL_SIDES_ONE_SIDED;
     data->sides_default = PAPPL_SIDES_ONE_SIDED;
-    data->orient_default = IPP_ORIENT_NONE;
+    // Pages print as they come: no page or image is turned.
+    data->orient_default = IPP_ORIENT_PORTRAIT;
     // Continuous paper leaves the printer over the top, page after page in
     // order. PAPPL ties face-up delivery to a last-to-first stack, for which
     // CUPS's driverless queues send the pages in reverse: not for a fanfold.

@@ -33,5 +33,12 @@ constexpr char kEnglish[] = R"strings("impact-speed" = "Print speed";
 
 void addWebStrings(pappl_system_t* system)
 {
+    // Loads the labels for the web pages. PAPPL 1.3.1 then appends one more
+    // printer-strings-languages-supported to the printer's attributes for
+    // every Get-Printer-Attributes while a resource of a language exists
+    // (sent twice from the third request on, and never freed): the file
+    // stays at its path without a language.
     papplSystemAddStringsData(system, "/en.strings", "en", kEnglish);
+    papplSystemRemoveResource(system, "/en.strings");
+    papplSystemAddResourceData(system, "/en.strings", "text/strings", kEnglish, sizeof kEnglish - 1);
 }
