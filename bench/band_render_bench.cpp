@@ -8,9 +8,11 @@
 #include <cstring>
 #include <vector>
 
-#include "output/output_channel.h"
-#include "printer/band_output.h"
+#include "engine/output/output_channel.h"
+#include "engine/bands/band_render.h"
 #include "raster_pages.h"
+
+using namespace impact;
 
 namespace {
 
@@ -102,7 +104,7 @@ void renderBands(benchmark::State& state, const PageBands& page)
     const StatusSink lines = discardSink();
     unsigned char* columnBuffer = nullptr;
     uint32_t pending = 0;
-    const BandJob job = {page.widthDots, 360,        0,         0,         &columnBuffer, &pending,
+    const BandContext job = {page.widthDots, 360,        0,         0,         &columnBuffer, &pending,
                          page.rows,      page.hdpi, page.vdpi, &sink,     &lines};
     size_t next = 0;
     for (auto _ : state) {

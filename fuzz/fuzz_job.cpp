@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "printer/job_run.h"
-#include "settings/memory_raster.h"
+#include "engine/job/job_run.h"
+#include "engine/job/memory_raster.h"
 #include "fuzz_support.h"
+
+using namespace impact;
 
 #ifndef IMPACT_FUZZ_PPD_DIR
 #error "IMPACT_FUZZ_PPD_DIR must name the fuzz PPD folder"

@@ -12,10 +12,12 @@
 
 #include <cups/raster.h>
 
-#include "printer/job_run.h"
-#include "settings/memory_raster.h"
+#include "engine/job/job_run.h"
+#include "engine/job/memory_raster.h"
 #include "fuzz_support.h"
 #include "black_page_header.h"
+
+using namespace impact;
 
 namespace {
 

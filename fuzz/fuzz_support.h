@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "output/output_channel.h"
+#include "engine/output/output_channel.h"
+
+using namespace impact;
 
 // A memory-backed file descriptor (never closed); -1 on failure.
 int memoryFile(const char* name);

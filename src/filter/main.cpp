@@ -7,10 +7,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "filter/cancellation.h"
+#include "filter/sigterm_cancel.h"
 #include "filter/raster_input.h"
-#include "output/status_messages.h"
-#include "printer/job_run.h"
+#include "engine/output/status_messages.h"
+#include "engine/job/job_run.h"
+
+using namespace impact;
 
 namespace {
 

@@ -5,7 +5,9 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include "filter/cancellation.h"
+#include "filter/sigterm_cancel.h"
+
+using namespace impact;
 
 namespace {
 

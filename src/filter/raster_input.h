@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <sys/types.h>
 
-#include "settings/job_setup.h"
+#include "engine/job/job_setup.h"
 
 inline constexpr size_t kRasterReaderBytes = 128 * 1024;
 
@@ -32,13 +32,13 @@ void initRasterReader(RasterReader* reader, int fd);
 ssize_t readRasterInput(void* reader, unsigned char* buffer, size_t length);
 
 // The bytes of an uncompressed raster in this machine's byte order that
-// the reader holds and that have not been taken yet (RasterSource's
+// the reader holds and that have not been taken yet (impact::RasterSource's
 // heldBytes); 0 for any other stream, before its sync word has been read,
 // and when the buffer is empty.
 size_t heldRasterBytes(void* reader, const unsigned char** bytes);
-// Takes count of those bytes (RasterSource's takeBytes).
+// Takes count of those bytes (impact::RasterSource's takeBytes).
 void takeRasterBytes(void* reader, size_t count);
 
 // The raster source of a job that reads through reader (initialised); one
 // that cannot be opened when the reader has no descriptor.
-RasterSource rasterInputSource(RasterReader* reader);
+impact::RasterSource rasterInputSource(RasterReader* reader);

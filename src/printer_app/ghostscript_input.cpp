@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include "printer_app/ghostscript_run.h"
-#include "printer_app/print_job.h"
+#include "printer_app/pappl_job_host.h"
+
+using namespace impact;
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include "printer_app/image_decode.h"
 #include "printer_app/page_geometry.h"
 
+using namespace impact;
+
 namespace {
 
 // Where the image goes on the printable area, in dots and lines.

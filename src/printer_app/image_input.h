@@ -5,7 +5,7 @@
 // and every resolution of the 9-pin class is not square.
 #include <pappl/pappl.h>
 
-#include "printer_app/print_job.h"
+#include "printer_app/pappl_job_host.h"
 
 // 1 for the formats printed here.
 int isImageFormat(const char* format);

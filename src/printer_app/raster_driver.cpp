@@ -6,7 +6,9 @@
 
 #include "printer_app/image_input.h"
 #include "printer_app/page_geometry.h"
-#include "printer_app/print_job.h"
+#include "printer_app/pappl_job_host.h"
+
+using namespace impact;
 
 namespace {
 

@@ -9,8 +9,10 @@
 #include "capture_stream.h"
 #include "decoded.h"
 #include "filter_process.h"
-#include "printer/graphics_modes.h"
-#include "printer/page_end.h"
+#include "engine/printer/graphics_modes.h"
+#include "engine/printer/page_end.h"
+
+using namespace impact;
 
 namespace {
 

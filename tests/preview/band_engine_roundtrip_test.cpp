@@ -9,9 +9,11 @@
 #include "capture_stream.h"
 #include "decoded.h"
 #include "page_draw.h"
-#include "printer/band_assembly.h"
-#include "printer/page_flow.h"
+#include "engine/bands/band_assembly.h"
+#include "engine/job/page_flow.h"
 #include "test_files.h"
+
+using namespace impact;
 
 namespace {
 

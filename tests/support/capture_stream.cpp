@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <sstream>
 
-#include "printer/job_run.h"
-#include "settings/option_table.h"
+#include "engine/job/job_run.h"
+#include "engine/job/option_table.h"
+
+using namespace impact;
 
 OutputStream captureStream(CaptureStream* capture)
 {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "settings/job_setup.h"
-#include "settings/job_state.h"
-#include "settings/memory_raster.h"
+#include "engine/job/job_setup.h"
+#include "engine/job/job_state.h"
+#include "engine/job/memory_raster.h"
+
+using namespace impact;
 
 struct CaptureStream {
     std::vector<unsigned char> bytes;

@@ -9,10 +9,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "printer/job_run.h"
-#include "printer/page_flow.h"
+#include "engine/job/job_run.h"
+#include "engine/job/page_flow.h"
 #include "raster_pages.h"
-#include "settings/memory_raster.h"
+#include "engine/job/memory_raster.h"
+
+using namespace impact;
 
 namespace {
 

@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <random>
 
-#include "printer/band_assembly.h"
-#include "printer/band_transpose.h"
-#include "printer/blank_scan.h"
+#include "engine/bands/band_assembly.h"
+#include "engine/bands/band_transpose.h"
+#include "engine/bands/blank_scan.h"
 #include "test_band.h"
+
+using namespace impact;
 
 namespace {
 

@@ -4,9 +4,11 @@
 
 #include "cancel_check.h"
 #include "capture_stream.h"
-#include "printer/job_cancel.h"
-#include "printer/page_flow.h"
+#include "engine/job/job_cancel.h"
+#include "engine/job/page_flow.h"
 #include "test_files.h"
+
+using namespace impact;
 
 namespace {
 

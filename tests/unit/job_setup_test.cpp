@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"
-#include "printer/page_end.h"
-#include "settings/job_setup.h"
-#include "settings/option_table.h"
+#include "engine/printer/page_end.h"
+#include "engine/job/job_setup.h"
+#include "engine/job/option_table.h"
 #include "test_files.h"
+
+using namespace impact;
 
 namespace {
 

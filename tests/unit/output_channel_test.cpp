@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include "capture_stream.h"
-#include "output/output_channel.h"
-#include "output/simple_format.h"
-#include "output/status_messages.h"
+#include "engine/output/output_channel.h"
+#include "engine/output/simple_format.h"
+#include "engine/output/status_messages.h"
+
+using namespace impact;
 
 namespace {
 

@@ -4,11 +4,13 @@
 #include <cstdlib>
 
 #include "capture_stream.h"
-#include "printer/band_output.h"
-#include "printer/page_end.h"
-#include "printer/page_setup.h"
+#include "engine/bands/band_render.h"
+#include "engine/printer/page_end.h"
+#include "engine/printer/page_setup.h"
 #include "test_band.h"
 #include "test_files.h"
+
+using namespace impact;
 
 namespace {
 
@@ -100,7 +102,7 @@ TEST(RenderBand, DotsColumnsPositionsAndModes)
         TestJob job;
         unsigned char* columnBuffer = reinterpret_cast<unsigned char*>(1); // must be cleared
         uint32_t pending = 77;
-        const BandJob bandJob = {c.width, c.positionDpi, c.speed, c.flags, &columnBuffer, &pending, c.rows, c.hdpi,
+        const BandContext bandJob = {c.width, c.positionDpi, c.speed, c.flags, &columnBuffer, &pending, c.rows, c.hdpi,
                                  c.vdpi, &job.state.host.printer, &job.state.host.status};
         EXPECT_EQ(renderBand(&bandJob, c.lines, band.bits.data()), c.status) << c.bytes;
         EXPECT_EQ(job.hex(), c.bytes);
@@ -117,7 +119,7 @@ TEST(RenderBand, AFailingStreamStillGetsTheWholeBandAndItsCarriageReturn)
     job.out.failAfterWrites = 1; // the ESC $ letters go out, nothing after
     unsigned char* columnBuffer = nullptr;
     uint32_t pending = 0;
-    const BandJob bandJob = {16, 360, 0, 0, &columnBuffer, &pending, 24, 180, 180, &job.state.host.printer,
+    const BandContext bandJob = {16, 360, 0, 0, &columnBuffer, &pending, 24, 180, 180, &job.state.host.printer,
                        &job.state.host.status};
     EXPECT_EQ(renderBand(&bandJob, 24, band.bits.data()), 5);
     EXPECT_EQ(job.status, ""); // the page end reports it

@@ -11,10 +11,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "filter/cancellation.h"
+#include "filter/sigterm_cancel.h"
 #include "filter/raster_input.h"
-#include "settings/memory_raster.h"
+#include "engine/job/memory_raster.h"
 #include "test_files.h"
+
+using namespace impact;
 
 namespace {
 

@@ -3,9 +3,11 @@
 
 #include <cstring>
 
-#include "printer/graphics_modes.h"
-#include "printer/page_flow.h"
-#include "printer/unit_scaling.h"
+#include "engine/printer/graphics_modes.h"
+#include "engine/job/page_flow.h"
+#include "engine/printer/unit_scaling.h"
+
+using namespace impact;
 
 TEST(Scaling, RoundsHalfUpAndGivesZeroForZero)
 {

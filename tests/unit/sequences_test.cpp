@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"
-#include "printer/job_start.h"
-#include "printer/page_end.h"
-#include "printer/page_setup.h"
+#include "engine/printer/job_start.h"
+#include "engine/printer/page_end.h"
+#include "engine/printer/page_setup.h"
+
+using namespace impact;
 
 namespace {
 

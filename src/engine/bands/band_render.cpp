@@ -1,0 +1,116 @@
+#include "engine/bands/band_render.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/output/status_messages.h"
+#include "engine/bands/band_transpose.h"
+#include "engine/printer/graphics_modes.h"
+#include "engine/printer/job_start.h"
+#include "engine/printer/unit_scaling.h"
+
+namespace impact {
+
+StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines)
+{
+    if (state == nullptr || header == nullptr)
+        return 22;
+    BandContext job = {};
+    job.widthDots = state->printWidthDots;
+    job.positionDpi = state->units.positionDpi;
+    job.speed = state->speed;
+    job.flags = state->graphicsFlags;
+    job.columnBufferSlot = &state->columnBuffer;
+    job.pendingSlot = &state->pendingImageBytes;
+    job.rows = header->cupsRowCount;
+    job.hdpi = header->HWResolution[0];
+    job.vdpi = header->HWResolution[1];
+    job.out = &state->host.printer;
+    job.status = &state->host.status;
+
+    // A long blank stretch goes out as several feeds, none of them shortened.
+    while (skipLines != 0) {
+        uint16_t piece = static_cast<uint16_t>(skipLines > kMaxFeedLines ? kMaxFeedLines : skipLines);
+        StatusCode status = feedLines(job.out, job.vdpi, piece, state->units.feedDpi);
+        if (status != 0)
+            return status;
+        skipLines -= piece;
+    }
+    if (lines == 0)
+        return 0;
+    return renderBand(&job, lines, state->bandBuffer);
+}
+
+StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
+{
+    if ((feedDpi != 216 && feedDpi != 180) || vdpi == 0 || out == nullptr)
+        return 22;
+    if (lines == 0)
+        return 0;
+    uint32_t steps = scaleRound(lines, vdpi, feedDpi);
+    int failed = 0;
+    while (steps != 0) {
+        const unsigned char n = static_cast<unsigned char>(steps < 255 ? steps : 255);
+        failed |= writeFormatted(out, "%c%s", ESC, "J");
+        failed |= writeAll(out, &n, 1);
+        steps -= n;
+    }
+    return failed ? 5 : 0;
+}
+
+StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned char* band)
+{
+    if (job == nullptr || band == nullptr || lines == 0)
+        return 22;
+    if (job->widthDots == 0)
+        return 0;
+    if (job->positionDpi == 0 || job->columnBufferSlot == nullptr || job->pendingSlot == nullptr ||
+        job->rows == 0 || job->hdpi == 0 || job->vdpi == 0 || job->out == nullptr)
+        return 22;
+    if (job->widthDots > 8191)
+        return -1;
+    uint8_t mode = 0;
+    if (!findGraphicsMode(job->hdpi, job->vdpi, job->rows, job->speed, job->flags, &mode)) {
+        statusLine(job->status, kIllegalResolution);
+        return -1;
+    }
+
+    const uint32_t perColumn = (job->rows + 7) / 8;
+    const size_t size = static_cast<size_t>(job->widthDots) * perColumn;
+    auto* columns = static_cast<unsigned char*>(std::malloc(size));
+    if (columns == nullptr) {
+        statusError(job->status, kAllocationPrefix);
+        return 12;
+    }
+    *job->columnBufferSlot = columns;
+
+    StatusCode result = 0;
+    uint32_t first = 0;
+    uint32_t last = 0;
+    if (transposeBand(band, job->widthDots, job->rows, lines, columns, &first, &last)) {
+        const uint32_t n = last - first + 1;
+        const uint32_t position = scaleRound(first, job->hdpi, job->positionDpi);
+        const unsigned char positionBytes[2] = {static_cast<unsigned char>(position & 0xFF),
+                                                static_cast<unsigned char>((position >> 8) & 0xFF)};
+        const unsigned char imageHeader[3] = {mode, static_cast<unsigned char>(n % 256),
+                                              static_cast<unsigned char>(n / 256)};
+        int failed = 0;
+        failed |= writeFormatted(job->out, "%c%s", ESC, "$");
+        failed |= writeAll(job->out, positionBytes, 2);
+        *job->pendingSlot = n * perColumn;
+        failed |= writeFormatted(job->out, "%c%s", ESC, "*");
+        failed |= writeAll(job->out, imageHeader, 3);
+        failed |= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn);
+        *job->pendingSlot = 0;
+        result = failed ? 5 : 0;
+    }
+
+    std::free(columns);
+    *job->columnBufferSlot = nullptr;
+    StatusCode cr = writeFormatted(job->out, "%c", 13);
+    if (result == 0 && cr != 0)
+        result = 5;
+    return result;
+}
+
+} // namespace impact

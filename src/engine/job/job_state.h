@@ -1,0 +1,88 @@
+#pragma once
+// The record of one job: everything that lives longer than one operation,
+// and the host it runs in. One job is one value; a program may run any
+// number of them at once, each on its own record.
+#include <cstddef>
+#include <cstdint>
+
+#include <cups/ppd.h>
+#include <cups/raster.h>
+
+#include "engine/output/output_channel.h"
+#include "engine/output/status_messages.h"
+#include "engine/job/option_table.h"
+
+namespace impact {
+
+struct PrinterUnits {
+    uint16_t baseDpi;     // unit of the page metrics
+    uint16_t pageDpi;     // unit of the page-length and page-format values
+    uint16_t feedDpi;     // unit of the paper-feed command
+    uint16_t positionDpi; // unit of the horizontal-position command
+};
+
+inline constexpr PrinterUnits kUnitsModel0 = {4320, 432, 216, 60};  // 9-pin class
+inline constexpr PrinterUnits kUnitsModel1 = {3600, 360, 180, 360}; // 24-pin class
+
+// What the program running the job gives it: where its printer bytes and
+// status lines go, how it learns that it is cancelled, and what the program
+// wants done as each page starts and ends.
+struct JobHost {
+    OutputStream printer;
+    StatusSink status;
+    // Non-zero once the job is cancelled; *pendingBytes gets the bit-image
+    // bytes that were in flight when the cancel came (0 for a host that
+    // only asks between lines). Null: the job is never cancelled.
+    int (*cancelRequested)(void* context, uint32_t* pendingBytes);
+    void (*pageStarted)(void* context); // may be null
+    void (*pageEnded)(void* context);   // may be null
+    void* context;
+};
+
+// Where the lines of the page in progress stand.
+struct PageAssembly {
+    uint32_t y;          // index of the next line of the page
+    uint32_t skipLines;  // lines of feed owed before the next band
+    uint16_t bandLines;  // lines gathered in the band buffer
+    uint8_t bandStarted; // the first of them is known to have a dot
+};
+
+struct JobState {
+    PrinterUnits units;
+    uint16_t graphicsFlags;      // KXSpPseBmp: enables flagged graphics modes
+    uint8_t speedCommandEnabled; // KXSpPseFsx: allows the speed command
+    uint32_t speed;              // 1 for the high speed choice
+    int32_t pageCount;           // page headers read so far
+    ppd_size_t pageSize;         // in points
+    cups_raster_t* raster;       // the open input stream (a job that reads one)
+    unsigned char* lineBuffer;   // work buffer: one raster line, the band, room for one more line
+    unsigned char* bandBuffer;   // lineBuffer + cupsBytesPerLine
+    unsigned char* columnBuffer; // column data of the band being rendered
+    uint32_t printWidthDots;
+    uint32_t lineBytes;          // (printWidthDots + 7) / 8
+    uint32_t printHeightLines;
+    uint32_t pendingImageBytes;  // bit-image bytes announced and not yet handed over
+    // The geometry the work buffer is laid out for (page setup renews it
+    // when a page brings another one) and the buffer's size.
+    uint32_t bufferLineBytes;    // cupsBytesPerLine the buffer was laid out for
+    uint32_t bufferRowCount;
+    uint32_t bufferHdpi;
+    uint32_t bufferVdpi;
+    size_t bufferCapacity;
+
+    OptionTable options;         // the option choices the job acts on
+    JobHost host;
+    cups_page_header2_t header;  // the page in progress
+    PageAssembly page;
+    uint8_t pageOpen;            // a page has started and not yet ended
+    uint8_t finishing;           // the cancelled job's last bytes are being sent
+    uint8_t cancelled;           // the job was cancelled and has ended on paper
+    uint8_t over;                // the job has ended: nothing more is sent
+    StatusCode overStatus;       // what the job ended with
+};
+
+// Clears the record, empties the option choices and takes the host (null:
+// a job whose bytes and lines go nowhere).
+void initJobState(JobState* state, const JobHost* host);
+
+} // namespace impact

@@ -1,0 +1,37 @@
+#pragma once
+// The option choices the job acts on, captured once at job setup: from the
+// PPD in the filter, set one by one by the printer application.
+#include <cups/ppd.h>
+
+#include "engine/output/output_channel.h"
+
+namespace impact {
+
+inline constexpr int kOptionTextSize = 41; // 40 characters and a terminator
+inline constexpr int kOptionCount = 8;
+
+// The keywords, in table order.
+inline constexpr char kOptionKeywords[kOptionCount][kOptionTextSize] = {
+    "PageSize", "KXPrintDirection", "KXTopMP", "KXPackMode", "KXSpeed", "InputSlot", "KXSvRP", "KXTearOff",
+};
+
+struct OptionEntry {
+    char keyword[kOptionTextSize];
+    char choice[kOptionTextSize]; // empty: not set
+};
+
+struct OptionTable {
+    OptionEntry entries[kOptionCount];
+};
+
+// Fills in the keywords and empties every choice.
+void initOptionTable(OptionTable* table);
+StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd);
+// Sets one choice directly, as a capture would; 22 for an unknown keyword.
+StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice);
+
+const char* optionLookup(const OptionTable* table, const char* keyword);
+int optionEquals(const OptionTable* table, const char* keyword, const char* text);
+int optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n);
+
+} // namespace impact

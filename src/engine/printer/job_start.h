@@ -1,0 +1,26 @@
+#pragma once
+// The commands that open a job: packet-mode exit, reset, pitch, speed,
+// direction, unit, page length and page format.
+#include <cstdint>
+
+#include "engine/output/output_channel.h"
+#include "engine/job/job_state.h"
+
+namespace impact {
+
+// Page geometry in base units (1/baseDpi inch), measured from the top edge.
+struct PageMetrics {
+    float length;
+    float top;    // top of the printable area
+    float bottom; // bottom of the printable area
+};
+
+inline constexpr unsigned char ESC = 0x1B;
+inline constexpr unsigned char FS = 0x1C;
+
+// The option choices and the output come from the job. 0, or 1 when a
+// write failed (reported once at the end); 22 for bad arguments.
+StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics, uint16_t baseDpi, uint16_t pageDpi, int32_t speedArg,
+                        uint8_t speedCommandEnabled);
+
+} // namespace impact

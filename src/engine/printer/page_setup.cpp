@@ -1,0 +1,158 @@
+#include "engine/printer/page_setup.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/output/status_messages.h"
+#include "engine/printer/graphics_modes.h"
+#include "engine/printer/unit_scaling.h"
+#include "engine/job/option_table.h"
+
+namespace impact {
+
+namespace {
+
+// Printable width, line bytes and printable height of a page with this
+// header, from the job's page size.
+void computePrintableArea(JobState* state, const cups_page_header2_t* header)
+{
+    const ppd_size_t& size = state->pageSize;
+    long double width = (static_cast<long double>(size.right) - size.left) * header->HWResolution[0] / 72;
+    uint64_t dots = truncateToUnsigned(width);
+    uint64_t lineBytes = (dots + 7) / 8;
+    if (lineBytes > header->cupsBytesPerLine) {
+        lineBytes = header->cupsBytesPerLine;
+        dots = lineBytes * 8;
+    }
+    state->printWidthDots = dots > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(dots);
+    state->lineBytes = static_cast<uint32_t>(lineBytes);
+    long double height = (static_cast<long double>(size.top) - size.bottom) * header->HWResolution[1] / 72;
+    state->printHeightLines = truncateToUnsigned(height);
+}
+
+// Makes the work buffer hold one raster line of this header followed by a
+// band of its rows and room for one more raster line past the band's end, so
+// a whole raster line can be read straight into any row of the band; 12 when
+// it cannot be had.
+StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
+{
+    const uint64_t needed = static_cast<uint64_t>(header->cupsRowCount) * state->lineBytes +
+                            2 * static_cast<uint64_t>(header->cupsBytesPerLine);
+    if (needed == 0 || needed > SIZE_MAX) {
+        errno = ENOMEM;
+        statusError(&state->host.status, kAllocationPrefix);
+        return 12;
+    }
+    if (state->lineBuffer == nullptr || needed > state->bufferCapacity) {
+        std::free(state->lineBuffer);
+        state->lineBuffer = nullptr;
+        state->bandBuffer = nullptr;
+        state->bufferCapacity = 0;
+        auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(needed)));
+        if (buffer == nullptr) {
+            statusError(&state->host.status, kAllocationPrefix);
+            return 12;
+        }
+        state->lineBuffer = buffer;
+        state->bufferCapacity = static_cast<size_t>(needed);
+    }
+    state->bandBuffer = state->lineBuffer + header->cupsBytesPerLine;
+    state->bufferLineBytes = header->cupsBytesPerLine;
+    state->bufferRowCount = header->cupsRowCount;
+    state->bufferHdpi = header->HWResolution[0];
+    state->bufferVdpi = header->HWResolution[1];
+    return 0;
+}
+
+bool sameGeometry(const JobState* state, const cups_page_header2_t* header)
+{
+    return state->bufferLineBytes == header->cupsBytesPerLine && state->bufferRowCount == header->cupsRowCount &&
+           state->bufferHdpi == header->HWResolution[0] && state->bufferVdpi == header->HWResolution[1];
+}
+
+// A later page that brings another line size, band height or resolution
+// gets its own printable area and a work buffer that fits it.
+StatusCode renewGeometry(JobState* state, const cups_page_header2_t* header)
+{
+    if (sameGeometry(state, header))
+        return 0;
+    if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
+                          state->graphicsFlags, nullptr))
+        return 22;
+    computePrintableArea(state, header);
+    return prepareWorkBuffer(state, header);
+}
+
+} // namespace
+
+StatusCode sendCarriageReturn(const JobState* state)
+{
+    const unsigned char cr = 0x0D;
+    if (writeAll(&state->host.printer, &cr, 1) != 0) {
+        statusLine(&state->host.status, kOutputError);
+        return 1;
+    }
+    return 0;
+}
+
+PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi)
+{
+    // Single-precision arithmetic on the page size in points, as the
+    // printer's page length and format values have always been computed.
+    const int k = baseDpi / 72;
+    PageMetrics metrics;
+    metrics.length = pageSize->length * k;
+    float top = (pageSize->length - pageSize->top) * k;
+    float bottom = (pageSize->length - pageSize->bottom) * k;
+    metrics.top = (top < 0 || top > bottom) ? 0 : top;
+    metrics.bottom = bottom;
+    return metrics;
+}
+
+StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
+{
+    if (state == nullptr || header == nullptr)
+        return 22;
+    state->pageOpen = 1;
+    if (state->host.pageStarted != nullptr)
+        state->host.pageStarted(state->host.context);
+
+    if (state->pageCount != 1) {
+        StatusCode status = renewGeometry(state, header);
+        if (status != 0)
+            return status;
+        return sendCarriageReturn(state) != 0 ? 5 : 0;
+    }
+
+    computePrintableArea(state, header);
+    const PageMetrics metrics = computePageMetrics(&state->pageSize, state->units.baseDpi);
+
+    state->speed = 0;
+    int32_t speedArg = -1;
+    const char* speedChoice = optionLookup(&state->options, "KXSpeed");
+    if (speedChoice != nullptr && std::strcmp(speedChoice, "Default") != 0) {
+        if (std::strstr(speedChoice, "High") != nullptr) {
+            state->speed = 1;
+            speedArg = 1;
+        } else {
+            speedArg = 0;
+        }
+    }
+
+    if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
+                          state->graphicsFlags, nullptr))
+        return 22;
+
+    StatusCode status = prepareWorkBuffer(state, header);
+    if (status != 0)
+        return status;
+
+    if (sendJobStart(state, &metrics, state->units.baseDpi, state->units.pageDpi, speedArg,
+                     state->speedCommandEnabled) != 0)
+        return 5;
+    return 0;
+}
+
+} // namespace impact

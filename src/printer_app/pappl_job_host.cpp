@@ -1,0 +1,281 @@
+#include "printer_app/pappl_job_host.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "printer_app/media_table.h"
+#include "printer_app/vendor_options.h"
+
+using namespace impact;
+
+namespace {
+
+// Hands the collected bytes to the device; 0, or the failed write's errno.
+int drainOutput(PrintJob* job)
+{
+    if (job->outputUsed == 0 || job->deviceError != 0)
+        return job->deviceError;
+    errno = 0;
+    const ssize_t written = papplDeviceWrite(job->device, job->output, job->outputUsed);
+    if (written < 0 || static_cast<size_t>(written) != job->outputUsed)
+        job->deviceError = errno != 0 ? errno : EIO;
+    job->handedBytes += job->outputUsed;
+    job->outputUsed = 0;
+    return job->deviceError;
+}
+
+size_t writeToDevice(void* context, const unsigned char* bytes, size_t count)
+{
+    auto* job = static_cast<PrintJob*>(context);
+    size_t taken = 0;
+    while (taken < count && job->deviceError == 0) {
+        size_t room = kOutputBufferSize - job->outputUsed;
+        size_t n = count - taken < room ? count - taken : room;
+        std::memcpy(job->output + job->outputUsed, bytes + taken, n);
+        job->outputUsed += n;
+        taken += n;
+        if (job->outputUsed == kOutputBufferSize && drainOutput(job) != 0)
+            return 0;
+    }
+    return job->deviceError == 0 ? taken : 0;
+}
+
+int flushDevice(void* context)
+{
+    auto* job = static_cast<PrintJob*>(context);
+    if (drainOutput(job) != 0)
+        return 1;
+    // PAPPL keeps small writes in a buffer of its own and does not say when
+    // sending it fails; the device's count of bytes written does.
+    errno = 0;
+    papplDeviceFlush(job->device);
+    pappl_devmetrics_t metrics;
+    papplDeviceGetMetrics(job->device, &metrics);
+    if (metrics.write_bytes - job->deviceBaseline < job->handedBytes) {
+        job->deviceError = errno != 0 ? errno : EIO;
+        return 1;
+    }
+    return 0;
+}
+
+// The engine's status lines go to the job's log; its errors are kept for
+// the job's message.
+void takeStatusLine(void* context, const char* text, size_t length)
+{
+    auto* job = static_cast<PrintJob*>(context);
+    char line[512];
+    size_t n = 0;
+    for (size_t i = 0; i < length && n + 1 < sizeof line; ++i)
+        if (text[i] != '\n' && text[i] != '\r' && text[i] != '\0')
+            line[n++] = text[i];
+    line[n] = '\0';
+    if (std::strncmp(line, "ERROR: ", 7) == 0) {
+        std::snprintf(job->engineError, sizeof job->engineError, "%.150s", line + 7);
+        papplLogJob(job->job, PAPPL_LOGLEVEL_ERROR, "%s", line + 7);
+    } else if (std::strncmp(line, "INFO: ", 6) == 0) {
+        papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "%s", line + 6);
+    } else {
+        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s", line);
+    }
+}
+
+int cancelRequested(void* context, uint32_t* pendingBytes)
+{
+    auto* job = static_cast<PrintJob*>(context);
+    if (pendingBytes != nullptr)
+        *pendingBytes = 0; // polled between lines: nothing is in flight
+    return papplJobIsCanceled(job->job) ? 1 : 0;
+}
+
+// The printer's vendor options for the engine, each from the job, the
+// printer's default or the option's own default. 0, or 22 with the job's
+// message set for a value the option does not have.
+int applyOptions(PrintJob* job, const pappl_pr_options_t* options)
+{
+    ipp_t* printerAttrs = papplPrinterGetDriverAttributes(papplJobGetPrinter(job->job));
+    int status = 0;
+    for (int i = 0; i < vendorOptionCount() && status == 0; ++i) {
+        const VendorOption* option = vendorOptionAt(i);
+        const char* badValue = nullptr;
+        const VendorValue* value = resolveVendorValue(option, options, printerAttrs, &badValue);
+        if (value == nullptr) {
+            char values[128] = "";
+            for (int v = 0; v < option->valueCount; ++v)
+                std::snprintf(values + std::strlen(values), sizeof values - std::strlen(values), "%s%s",
+                              v != 0 ? ", " : "", option->values[v].keyword);
+            papplJobSetMessage(job->job, "Unsupported %s value '%s' (supported: %s).", option->name, badValue,
+                               values);
+            status = 22;
+            break;
+        }
+        status = setOptionChoice(&job->engine.options, option->ppdKeyword, value->ppdChoice);
+        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s=%s (%s %s)", option->name, value->keyword,
+                    option->ppdKeyword, value->ppdChoice);
+    }
+    ippDelete(printerAttrs);
+    if (status == 0)
+        status = setOptionChoice(&job->engine.options, "InputSlot", job->inputSlot);
+    if (status == 0)
+        status = setOptionChoice(&job->engine.options, "PageSize", job->pageSize.name);
+    return status;
+}
+
+void reportDeviceFailure(PrintJob* job)
+{
+    char message[256];
+    if (job->deviceError != 0)
+        std::snprintf(message, sizeof message, "The printer stopped taking data: %s.",
+                      std::strerror(job->deviceError));
+    else if (job->engineError[0] != '\0')
+        std::snprintf(message, sizeof message, "The job could not be printed: %s.", job->engineError);
+    else
+        std::snprintf(message, sizeof message, "The job could not be printed.");
+    failPrintJob(job, message);
+}
+
+} // namespace
+
+void failPrintJob(PrintJob* job, const char* message)
+{
+    if (!job->failed) {
+        papplJobSetMessage(job->job, "%s", message);
+        papplLogJob(job->job, PAPPL_LOGLEVEL_ERROR, "%s", message);
+        if (job->deviceError != 0)
+            papplPrinterSetReasons(papplJobGetPrinter(job->job), PAPPL_PREASON_OTHER, PAPPL_PREASON_NONE);
+    }
+    job->failed = 1;
+}
+
+PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options, pappl_device_t* device)
+{
+    pappl_printer_t* printer = papplJobGetPrinter(papplJob);
+    const DriverSpec* driver = findDriver(papplPrinterGetDriverName(printer));
+    if (driver == nullptr) {
+        papplJobSetMessage(papplJob, "The printer's driver '%s' is not one of this application's.",
+                           papplPrinterGetDriverName(printer));
+        return nullptr;
+    }
+    ppd_size_t pageSize;
+    if (pageSizeForMedia(&options->media, &pageSize) != 0) {
+        papplJobSetMessage(papplJob, "The paper size %s (%.1f x %.1f mm) is outside what the printer takes.",
+                           options->media.size_name, options->media.size_width / 100.0,
+                           options->media.size_length / 100.0);
+        return nullptr;
+    }
+    PrintJob* job = new (std::nothrow) PrintJob();
+    if (job == nullptr) {
+        papplJobSetMessage(papplJob, "Out of memory.");
+        return nullptr;
+    }
+    job->job = papplJob;
+    job->device = device;
+    pappl_devmetrics_t metrics;
+    papplDeviceGetMetrics(device, &metrics);
+    job->deviceBaseline = metrics.write_bytes;
+    job->driver = driver;
+    job->pageSize = pageSize;
+    const SourceSpec* source = findSource(options->media.source);
+    job->inputSlot = source->inputSlot;
+    job->mediaPosition = source->mediaPosition;
+
+    JobHost host{};
+    host.printer = OutputStream{writeToDevice, flushDevice, job};
+    host.status = StatusSink{takeStatusLine, job};
+    host.cancelRequested = cancelRequested;
+    host.context = job;
+    initJobState(&job->engine, &host);
+
+    JobConfig config{};
+    config.modelNumber = driver->modelNumber;
+    config.pageSize = pageSize;
+    config.graphicsFlags = driver->graphicsFlags;
+    config.speedCommandEnabled = driver->speedCommand;
+    if (configureJob(&job->engine, &config) != 0) {
+        papplJobSetMessage(papplJob, "The job's settings could not be applied.");
+        delete job;
+        return nullptr;
+    }
+    if (applyOptions(job, options) != 0) {
+        delete job;
+        return nullptr;
+    }
+    papplLogJob(papplJob, PAPPL_LOGLEVEL_INFO, "%s, %s (%gx%g points), %s, %dx%d dpi", driver->name,
+                pageSize.name, pageSize.width, pageSize.length, job->inputSlot, options->printer_resolution[0],
+                options->printer_resolution[1]);
+    return job;
+}
+
+int checkCancelled(PrintJob* job)
+{
+    if (job->cancelled)
+        return 1;
+    if (job->failed)
+        return 0;
+    // The engine asks for itself between lines; between pages it is told.
+    if (!job->engine.cancelled) {
+        if (!papplJobIsCanceled(job->job))
+            return 0;
+        cancelJob(&job->engine);
+    }
+    job->cancelled = 1;
+    papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "Cancelled: the page and the job were ended on paper.");
+    return 1;
+}
+
+int printJobStartPage(PrintJob* job, const cups_page_header2_t* header)
+{
+    if (job->failed || job->cancelled)
+        return 1;
+    if (startPage(&job->engine, header) != 0) {
+        reportDeviceFailure(job);
+        return 1;
+    }
+    return 0;
+}
+
+int printJobPushLine(PrintJob* job, const unsigned char* line)
+{
+    if (job->failed || job->cancelled)
+        return 1;
+    if (pushLine(&job->engine, line) != 0) {
+        reportDeviceFailure(job);
+        return 1;
+    }
+    return checkCancelled(job);
+}
+
+int printJobFinishPage(PrintJob* job)
+{
+    if (job->failed || job->cancelled)
+        return 1;
+    if (finishPage(&job->engine) != 0 || flushDevice(job) != 0) {
+        reportDeviceFailure(job);
+        return 1;
+    }
+    return 0;
+}
+
+int closePrintJob(PrintJob* job)
+{
+    if (job == nullptr)
+        return 0;
+    int printed = 0;
+    if (!job->failed && !job->cancelled) {
+        if (finishJob(&job->engine) != 0 || flushDevice(job) != 0)
+            reportDeviceFailure(job);
+        else
+            printed = 1;
+    } else if (job->failed) {
+        // The engine has ended the job on paper and released what it held;
+        // this only tidies up after a failure outside the engine.
+        finishJob(&job->engine);
+        flushDevice(job);
+    }
+    if (printed)
+        papplPrinterSetReasons(papplJobGetPrinter(job->job), PAPPL_PREASON_NONE, PAPPL_PREASON_OTHER);
+    delete job;
+    return printed;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// One job on one printer: the engine's job record, the host callbacks that
+// connect it to the PAPPL job and device, and the job's settings from the
+// printer's driver, the job's media and its options.
+#include <cstddef>
+#include <cstdint>
+
+#include <pappl/pappl.h>
+
+#include "printer_app/driver_table.h"
+#include "printer_app/engine.h"
+
+inline constexpr size_t kOutputBufferSize = 64 * 1024;
+
+struct PrintJob {
+    impact::JobState engine;
+    pappl_job_t* job;
+    pappl_device_t* device;
+    const DriverSpec* driver;
+    ppd_size_t pageSize;         // points, imageable area from the margins
+    const char* inputSlot;       // the engine's InputSlot choice
+    int mediaPosition;           // the InputSlot's position number
+    int cancelled;               // the engine has ended the job for a cancel
+    int failed;                  // the engine or the device failed; the job is over
+    int deviceError;             // errno of the failed device write, 0 if none
+    char engineError[160];       // the engine's last ERROR: line, without the prefix
+    // Printer bytes are collected here and handed to PAPPL in blocks larger
+    // than its device buffer, so a failing device is seen at once.
+    size_t outputUsed;
+    size_t handedBytes;          // bytes given to papplDeviceWrite
+    size_t deviceBaseline;       // the device's written bytes when the job began
+    unsigned char output[kOutputBufferSize];
+};
+
+// Sets the job up for the printer's driver, the job's media and source and
+// its options (the printer's defaults for options the job does not name).
+// Null, with the job's message set, when it cannot print.
+PrintJob* openPrintJob(pappl_job_t* job, const pappl_pr_options_t* options, pappl_device_t* device);
+
+// Ends the job on paper (or leaves it as a cancel or failure ended it) and
+// frees it. 1 when the job printed to its end.
+int closePrintJob(PrintJob* job);
+
+// 1 when the job is cancelled; the first time, the engine ends the page in
+// flight and the job on paper.
+int checkCancelled(PrintJob* job);
+
+// The engine's page calls, with failures reported on the job and printer.
+// 0 on success.
+int printJobStartPage(PrintJob* job, const cups_page_header2_t* header);
+int printJobPushLine(PrintJob* job, const unsigned char* line);
+int printJobFinishPage(PrintJob* job);
+
+// Marks the job failed with a message a person can read.
+void failPrintJob(PrintJob* job, const char* message);
