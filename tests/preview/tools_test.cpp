@@ -40,7 +40,7 @@ TEST(Programs, PreviewDrawsEveryDotListsEveryCommandAndNamesErrors)
     const ProgramRun list = runProgram({IMPACT_PREVIEW_PATH, "--list", printed});
     ASSERT_EQ(list.exitStatus, 0) << list.err;
     const std::string listing(list.out.begin(), list.out.end());
-    EXPECT_EQ(static_cast<size_t>(std::count(listing.begin(), listing.end(), '\n')), d.commands.size() + 1);
+    EXPECT_EQ(static_cast<size_t>(std::count(listing.begin(), listing.end(), '\n')), d.commands.size() + 2); // and the summary and time lines
     EXPECT_EQ(listing.rfind("       0  ESC @     reset\n", 0), 0u);
     EXPECT_NE(listing.find("# 1 pages, job end ESC @ CR\n"), std::string::npos);
     EXPECT_EQ(listing.find("\x1B"), std::string::npos); // image data is not dumped

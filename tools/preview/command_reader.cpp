@@ -6,7 +6,11 @@
 namespace {
 
 constexpr uint8_t kNul = 0x00;
+constexpr uint8_t kTab = 0x09;
+constexpr uint8_t kLineFeed = 0x0A;
 constexpr uint8_t kFormFeed = 0x0C;
+constexpr uint8_t kShiftIn = 0x0F;
+constexpr uint8_t kDc2 = 0x12;
 constexpr uint8_t kCarriageReturn = 0x0D;
 constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kFs = 0x1C;
@@ -31,6 +35,11 @@ int truncated(size_t size, size_t pos, size_t needed, const char* what, std::str
     *error = std::string("truncated ") + what + " (needs " + std::to_string(needed) + " bytes, " +
              std::to_string(size - pos) + " left)";
     return 1;
+}
+
+bool isPrintable(uint8_t b)
+{
+    return (b >= 0x20 && b < 0x7F) || b >= 0x80;
 }
 
 int fixed(Command* c, CommandKind kind, size_t length)
@@ -109,6 +118,11 @@ int readParenCommand(const uint8_t* bytes, size_t size, size_t pos, Command* c, 
         paramLength = 4;
         c->kind = CommandKind::PageFormat;
         break;
+    case 't':
+        what = "ESC ( t character table command";
+        paramLength = 3;
+        c->kind = CommandKind::AssignTable;
+        break;
     default:
         *error = "unknown command ESC ( " + hexByte(letter);
         return 1;
@@ -131,6 +145,11 @@ int readParenCommand(const uint8_t* bytes, size_t size, size_t pos, Command* c, 
         break;
     case CommandKind::PageLength:
         c->args[0] = le16(p);
+        break;
+    case CommandKind::AssignTable:
+        c->args[0] = p[0];
+        c->args[1] = p[1];
+        c->args[2] = p[2];
         break;
     default:
         c->args[0] = le16(p);
@@ -174,7 +193,33 @@ int readEscCommand(const uint8_t* bytes, size_t size, size_t pos, Command* c, st
     case '@':
         return fixed(c, CommandKind::Reset, 2);
     case 'P':
+    case 'M':
+    case 'g':
+        c->args[0] = letter == 'P' ? 10 : letter == 'M' ? 12 : 15;
         return fixed(c, CommandKind::Pitch, 2);
+    case kShiftIn:
+        c->args[0] = 1;
+        return fixed(c, CommandKind::Condensed, 2);
+    case '0':
+    case '2':
+        c->args[0] = letter;
+        return fixed(c, CommandKind::LineSpacing, 2);
+    case '6':
+    case '7':
+        c->args[0] = letter == '6' ? 1 : 0;
+        return fixed(c, CommandKind::UpperControls, 2);
+    case 'C':
+        // ESC C n: n lines; ESC C 0 n: n inches.
+        if (truncated(size, pos, 3, "ESC C page length command", error))
+            return 1;
+        if (bytes[pos + 2] != 0) {
+            c->args[0] = bytes[pos + 2];
+            return fixed(c, CommandKind::PageLengthLines, 3);
+        }
+        if (truncated(size, pos, 4, "ESC C 0 page length command", error))
+            return 1;
+        c->args[1] = bytes[pos + 3];
+        return fixed(c, CommandKind::PageLengthLines, 4);
     case 0x01:
         return readPacketExit(bytes, size, pos, 0, c, error);
     case '(':
@@ -183,15 +228,42 @@ int readEscCommand(const uint8_t* bytes, size_t size, size_t pos, Command* c, st
         return readBitImage(bytes, size, pos, c, error);
     case 'U':
     case 'J':
-    case 0x19: {
-        const char* what = letter == 'U' ? "ESC U direction command"
-                           : letter == 'J' ? "ESC J feed command"
-                                           : "ESC 0x19 paper handling command";
-        if (truncated(size, pos, 3, what, error))
+    case 0x19:
+    case 'x':
+    case 'l':
+    case 'Q':
+    case 'R':
+    case 't':
+    case '3':
+    case 'A':
+    case '+': {
+        struct OneByte { uint8_t letter; CommandKind kind; const char* what; };
+        static constexpr OneByte kOneByte[] = {
+            {'U', CommandKind::Direction, "ESC U direction command"},
+            {'J', CommandKind::Feed, "ESC J feed command"},
+            {0x19, CommandKind::PaperHandling, "ESC 0x19 paper handling command"},
+            {'x', CommandKind::Quality, "ESC x quality command"},
+            {'l', CommandKind::LeftMargin, "ESC l left margin command"},
+            {'Q', CommandKind::RightMargin, "ESC Q right margin command"},
+            {'R', CommandKind::International, "ESC R character set command"},
+            {'t', CommandKind::SelectTable, "ESC t character table command"},
+            {'3', CommandKind::LineSpacing, "ESC 3 line spacing command"},
+            {'A', CommandKind::LineSpacing, "ESC A line spacing command"},
+            {'+', CommandKind::LineSpacing, "ESC + line spacing command"},
+        };
+        const OneByte* entry = kOneByte;
+        while (entry->letter != letter)
+            ++entry;
+        if (truncated(size, pos, 3, entry->what, error))
             return 1;
-        c->kind = letter == 'U' ? CommandKind::Direction : letter == 'J' ? CommandKind::Feed : CommandKind::PaperHandling;
+        c->kind = entry->kind;
         c->length = 3;
-        c->args[0] = bytes[pos + 2];
+        if (c->kind == CommandKind::LineSpacing) {
+            c->args[0] = letter;
+            c->args[1] = bytes[pos + 2];
+        } else {
+            c->args[0] = bytes[pos + 2];
+        }
         return 0;
     }
     case '$':
@@ -220,6 +292,14 @@ int readCommand(const uint8_t* bytes, size_t size, size_t pos, Command* command,
         return fixed(command, CommandKind::CarriageReturn, 1);
     case kFormFeed:
         return fixed(command, CommandKind::FormFeed, 1);
+    case kLineFeed:
+        return fixed(command, CommandKind::LineFeed, 1);
+    case kTab:
+        return fixed(command, CommandKind::Tab, 1);
+    case kShiftIn:
+    case kDc2:
+        command->args[0] = bytes[pos] == kShiftIn ? 1 : 0;
+        return fixed(command, CommandKind::Condensed, 1);
     case kEsc:
         return readEscCommand(bytes, size, pos, command, error);
     case kFs:
@@ -236,7 +316,17 @@ int readCommand(const uint8_t* bytes, size_t size, size_t pos, Command* command,
         command->args[0] = bytes[pos + 2];
         return 0;
     default:
+        break;
+    }
+    size_t run = 0;
+    while (pos + run < size && isPrintable(bytes[pos + run]))
+        ++run;
+    if (run == 0) {
         *error = "unknown byte " + hexByte(bytes[pos]);
         return 1;
     }
+    command->kind = CommandKind::Text;
+    command->length = run;
+    command->args[0] = static_cast<uint32_t>(run);
+    return 0;
 }

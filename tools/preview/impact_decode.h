@@ -5,7 +5,8 @@
 // Positions are kept in 1/2160 inch (kUnitsPerInch), which every unit the
 // printers use divides: feeds in 1/180 or 1/216 inch, horizontal positions
 // in 1/360 or 1/60 inch, bit-image columns at 60 to 360 dots per inch, dot
-// rows 1/72, 1/180 or 1/360 inch apart.
+// rows 1/72, 1/180 or 1/360 inch apart, characters 1/10 to 1/20 inch wide,
+// line spacings of 1/6, 1/8 and n/180, n/216, n/360 inch.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,7 +31,21 @@ enum class CommandKind {
     Reset,          // ESC @
     CarriageReturn, // 0D
     FormFeed,       // 0C
-    Pitch,          // ESC P
+    LineFeed,       // 0A; args[0] = the line spacing it feeds, 1/2160 inch
+    Tab,            // 09
+    Text,           // printable bytes (20-7E, 80-FF); args[0] = bytes, args[1] = first index into
+                    // the page's chars, args[2] = characters printed
+    Pitch,          // ESC P, ESC M, ESC g; args[0] = 10, 12 or 15 characters per inch
+    Condensed,      // SI or ESC SI (args[0] = 1), DC2 (args[0] = 0)
+    Quality,        // ESC x n; args[0] = n (0 draft, 1 letter quality)
+    LineSpacing,    // ESC 0, ESC 2, ESC 3 n, ESC A n, ESC + n; args[0] = the letter, args[1] = n
+    PageLengthLines, // ESC C n (args[0] = n lines), ESC C 0 n (args[0] = 0, args[1] = n inches)
+    LeftMargin,     // ESC l n; args[0] = n columns
+    RightMargin,    // ESC Q n; args[0] = n columns
+    UpperControls,  // ESC 6 (args[0] = 1: 80-9F print), ESC 7 (args[0] = 0)
+    International,  // ESC R n; args[0] = n
+    SelectTable,    // ESC t n; args[0] = slot
+    AssignTable,    // ESC ( t 03 00 d1 d2 d3; args = slot, d2, d3
     Speed,          // FS x n; args[0] = n
     Direction,      // ESC U n; args[0] = n
     Unit,           // ESC ( U 01 00 n; args[0] = n
@@ -62,6 +77,30 @@ struct BitImageMode {
 // 1 and the mode's geometry for a known mode byte, else 0.
 int lookupBitImageMode(uint8_t mode, BitImageMode* info);
 
+// The character tables the decoder knows (ESC ( t assigns them to slots,
+// ESC t selects a slot).
+enum class CharTable : uint8_t { Italic, PC437, PC850, PC852, PC858, Unknown };
+
+// The table for ESC ( t d2 d3, Unknown for one the decoder does not know.
+CharTable charTableFor(uint32_t d2, uint32_t d3);
+const char* charTableName(CharTable table);
+// The Unicode character a byte prints as under a table (and ESC R n);
+// 0xFFFD when it is not known. Bytes below 0x80 are ASCII for ESC R 0.
+uint32_t charCodepoint(CharTable table, uint32_t international, uint8_t byte);
+
+// One character the printer prints with its own font.
+struct TextChar {
+    int64_t x = 0;            // left edge of its cell, 1/2160 inch from the paper's left edge
+    int64_t y = 0;            // top of its cell, 1/2160 inch below the page start
+    uint32_t width = 216;     // cell width, 1/2160 inch (216 at 10 cpi)
+    uint32_t lineSpacing = 360; // in force when it printed, 1/2160 inch
+    int64_t leftMargin = 0;   // in force when it printed, 1/2160 inch
+    uint32_t codepoint = 0;   // Unicode, 0xFFFD when unknown
+    uint8_t byte = 0;         // as sent
+    uint8_t quality = 0;      // 0 draft, 1 letter quality
+    CharTable table = CharTable::PC437;
+};
+
 struct BitImage {
     size_t offset = 0; // of its ESC *
     int64_t y = 0;     // top dot row, 1/2160 inch below the page start
@@ -92,8 +131,10 @@ struct Page {
     bool hasFormat = false;
     uint32_t top = 0;    // page format, 1/pageDpi inch
     uint32_t bottom = 0;
+    int64_t lengthUnits = 0; // the same page length in 1/2160 inch (also when set in lines)
     int64_t fed = 0; // paper fed on this page, 1/2160 inch
     std::vector<BitImage> images;
+    std::vector<TextChar> chars;
 };
 
 struct DecodedStream {
@@ -121,7 +162,17 @@ std::string describeError(const DecodedStream& stream);
 // One line for --list: offset, command name, arguments (image data summarised).
 std::string describeCommand(const Command& command, const DecodedStream& stream);
 
+// The line spacing a LineSpacing command sets, 1/2160 inch.
+uint32_t lineSpacingUnits(const Command& command, const PrinterClass& printer);
+
 int64_t pageLengthUnits(const Page& page, const PrinterClass& printer); // 1/2160 inch, 0 when unset
+
+// The text of a page as UTF-8, one line per line of print: a character's
+// column counts from the left margin in force, blank lines and gaps
+// (positions, tabs) become empty lines and spaces; unknown characters
+// print as U+FFFD. Empty for a page without text.
+std::string pageText(const Page& page);
+void appendUtf8(uint32_t codepoint, std::string* out);
 
 // Dots at a raster resolution: a dot's position, rounded to the nearest
 // raster dot (halves up).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "preview_args.h"
+#include "time_model.h"
 
 namespace {
 
@@ -26,7 +27,54 @@ int readInput(const std::string& path, std::vector<uint8_t>* bytes)
     return failed ? 1 : 0;
 }
 
-void printListing(const DecodedStream& stream)
+std::string seconds(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", s);
+    return text;
+}
+
+// "23.4 s (66 head passes 18.9 s, 67 paper moves 4.5 s), 5120 bytes"
+std::string describeTime(const PageTime& t)
+{
+    std::string text = seconds(t.seconds) + " (" + std::to_string(t.passes) + " head passes " +
+                       seconds(t.passSeconds) + ", " + std::to_string(t.feeds) + " paper moves " +
+                       seconds(t.feedSeconds);
+    if (t.waitSeconds > 0)
+        text += ", waiting for data " + seconds(t.waitSeconds);
+    return text + "), " + std::to_string(t.bytes) + " bytes";
+}
+
+std::string jobTimeLine(const DecodedStream& stream, uint32_t baud)
+{
+    StreamTime time;
+    estimateTime(stream, baud, &time);
+    std::string line = "time on paper " + describeTime(time.total) + ", " + std::to_string(stream.pages.size()) +
+                       " pages, " + std::to_string(stream.printer.pins) + "-pin head model";
+    if (baud != 0)
+        line += ", " + std::to_string(baud) + " baud";
+    return line;
+}
+
+void printTime(const DecodedStream& stream, uint32_t baud)
+{
+    StreamTime time;
+    estimateTime(stream, baud, &time);
+    for (size_t i = 0; i < time.pages.size(); ++i)
+        std::printf("page %zu: %s\n", i + 1, describeTime(time.pages[i]).c_str());
+    std::printf("job: %s\n", jobTimeLine(stream, baud).c_str());
+}
+
+void printText(const DecodedStream& stream)
+{
+    for (size_t i = 0; i < stream.pages.size(); ++i) {
+        if (i != 0)
+            std::fputc('\f', stdout);
+        std::fputs(pageText(stream.pages[i]).c_str(), stdout);
+    }
+}
+
+void printListing(const DecodedStream& stream, uint32_t baud)
 {
     for (const Command& c : stream.commands)
         std::printf("%s\n", describeCommand(c, stream).c_str());
@@ -41,7 +89,7 @@ void printListing(const DecodedStream& stream)
     }
     if (stream.nulBytes != 0)
         std::printf(", %zu NUL bytes (%zu trailing)", stream.nulBytes, stream.trailingNuls);
-    std::printf("\n");
+    std::printf("\n# %s\n", jobTimeLine(stream, baud).c_str());
 }
 
 int writePictures(const DecodedStream& stream, const PreviewArgs& args)
@@ -87,7 +135,15 @@ int main(int argc, char* argv[])
     DecodedStream stream;
     const int decoded = decodeStream(bytes.data(), bytes.size(), args.printer, &stream);
     // What was decoded before an error is still shown.
-    int status = args.list ? (printListing(stream), 0) : writePictures(stream, args);
+    int status = 0;
+    if (args.list)
+        printListing(stream, args.baud);
+    else if (args.text)
+        printText(stream);
+    else if (args.time)
+        printTime(stream, args.baud);
+    else
+        status = writePictures(stream, args);
     std::fflush(stdout);
     if (decoded != 0) {
         std::fprintf(stderr, "impact-preview: %s\n", describeError(stream).c_str());

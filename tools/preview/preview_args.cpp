@@ -5,9 +5,13 @@
 #include <cstdlib>
 
 const char* const kPreviewUsage =
-    "usage: impact-preview [--pins 9|24] [--list] [--dpi N] [--width-in W] [-o PREFIX] [FILE]\n"
+    "usage: impact-preview [--pins 9|24] [--list | --text | --time] [--baud N] [--dpi N] [--width-in W]\n"
+    "                      [-o PREFIX] [FILE]\n"
     "  Decodes the printer data in FILE (standard input without one).\n"
-    "  --list      print the commands, one a line, and write no pictures\n"
+    "  --list      print the commands, one a line, and the time on paper; write no pictures\n"
+    "  --text      print the text the printer's fonts put on the pages (UTF-8, FF between pages)\n"
+    "  --time      print the estimated time on paper, each page and the whole job\n"
+    "  --baud      the serial line's speed, for the time on paper (default: a line that keeps up)\n"
     "  otherwise   write PREFIX-1.png, PREFIX-2.png, ... (one per page; prefix 'page')\n"
     "  --pins      printer class: 24 (default) or 9\n"
     "  --dpi       picture resolution (default 180)\n"
@@ -36,15 +40,15 @@ int parsePreviewArgs(int argc, const char* const* argv, PreviewArgs* args, std::
     bool haveInput = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--list") {
-            args->list = true;
+        if (arg == "--list" || arg == "--text" || arg == "--time") {
+            (arg == "--list" ? args->list : arg == "--text" ? args->text : args->time) = true;
             continue;
         }
         if (arg == "--help" || arg == "-h") {
             args->help = true;
             continue;
         }
-        if (arg == "--pins" || arg == "--dpi" || arg == "--width-in" || arg == "-o") {
+        if (arg == "--pins" || arg == "--baud" || arg == "--dpi" || arg == "--width-in" || arg == "-o") {
             if (i + 1 >= argc) {
                 *error = "option " + arg + " needs a value";
                 return 22;
@@ -56,6 +60,12 @@ int parsePreviewArgs(int argc, const char* const* argv, PreviewArgs* args, std::
                     *error = "bad value '" + std::string(value) + "' for --pins (9 or 24)";
                     return 22;
                 }
+            } else if (arg == "--baud") {
+                if (!parseWhole(value, 50, 10000000, &n)) {
+                    *error = "bad value '" + std::string(value) + "' for --baud (50 to 10000000)";
+                    return 22;
+                }
+                args->baud = static_cast<uint32_t>(n);
             } else if (arg == "--dpi") {
                 if (!parseWhole(value, 1, 2400, &n)) {
                     *error = "bad value '" + std::string(value) + "' for --dpi (1 to 2400)";
@@ -90,6 +100,10 @@ int parsePreviewArgs(int argc, const char* const* argv, PreviewArgs* args, std::
         }
         args->inputPath = arg;
         haveInput = true;
+    }
+    if (args->list + args->text + args->time > 1) {
+        *error = "--list, --text and --time go one at a time";
+        return 22;
     }
     return 0;
 }

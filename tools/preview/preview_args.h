@@ -8,6 +8,9 @@
 struct PreviewArgs {
     PrinterClass printer;
     bool list = false;
+    bool text = false;   // --text: the pages' text
+    bool time = false;   // --time: the time on paper
+    uint32_t baud = 0;   // --baud: for the time on paper over a serial line
     bool help = false;
     PreviewOptions image;
     std::string prefix = "page";

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <utility>
 
 #include "command_reader.h"
@@ -5,14 +6,98 @@
 
 namespace {
 
+// The text settings ESC @ restores: 10 cpi draft, 1/6 inch lines, no
+// margins, US ASCII with the PC437 table selected, 80-9F printable.
+struct TextState {
+    uint32_t pitch = 10; // 10, 12 or 15 characters per inch
+    bool condensed = false;
+    uint8_t quality = 0;
+    uint32_t lineSpacing = 360; // 1/2160 inch
+    int64_t leftMargin = 0;     // 1/2160 inch from the left edge
+    int64_t rightMargin = 0;    // 0: none
+    bool upperPrintable = true; // ESC 6 (true) or ESC 7
+    uint32_t international = 0; // ESC R n
+    CharTable slots[4] = {CharTable::Italic, CharTable::PC437, CharTable::Unknown, CharTable::PC437};
+    uint32_t slot = 1;
+};
+
 // What the printer is doing while the stream is read.
 struct PrinterState {
     int64_t x = 0;          // head position, 1/2160 inch from the left edge
     bool hasLength = false; // page length in force
     uint32_t length = 0;
+    int64_t lengthUnits = 0;
     bool pageUsed = false;  // something was printed or fed on the open page
+    TextState text;
     Page page;              // the open page
 };
+
+void beginPage(PrinterState* state, int number, size_t offset);
+void endPage(PrinterState* state, DecodedStream* out, PageEnd end, size_t endOffset);
+
+// Cell width at the pitch in force, 1/2160 inch: condensed 10 and 12 cpi
+// print at 17.14 and 20 cpi; 15 cpi has no condensed form.
+uint32_t charWidth(const TextState& t)
+{
+    if (t.condensed && t.pitch == 10)
+        return 126;
+    if (t.condensed && t.pitch == 12)
+        return 108;
+    return static_cast<uint32_t>(kUnitsPerInch / t.pitch);
+}
+
+void lineFeed(PrinterState* state)
+{
+    state->page.fed += state->text.lineSpacing;
+    state->x = state->text.leftMargin;
+    state->pageUsed = true;
+}
+
+void addText(PrinterState* state, const uint8_t* bytes, Command* c)
+{
+    const TextState& t = state->text;
+    c->args[1] = static_cast<uint32_t>(state->page.chars.size());
+    for (size_t i = 0; i < c->length; ++i) {
+        const uint8_t b = bytes[c->offset + i];
+        if (!t.upperPrintable && b >= 0x80 && b < 0xA0)
+            continue; // control codes under ESC 7: nothing prints
+        const uint32_t width = charWidth(t);
+        state->x = std::max(state->x, t.leftMargin); // nothing prints left of the margin
+        // At the right margin the printer starts a new line by itself.
+        if (t.rightMargin > 0 && state->x + width > t.rightMargin && state->x > t.leftMargin)
+            lineFeed(state);
+        TextChar ch;
+        ch.x = state->x;
+        ch.y = state->page.fed;
+        ch.width = width;
+        ch.lineSpacing = t.lineSpacing;
+        ch.leftMargin = t.leftMargin;
+        ch.table = t.slots[t.slot];
+        ch.codepoint = charCodepoint(ch.table, t.international, b);
+        ch.byte = b;
+        ch.quality = t.quality;
+        state->page.chars.push_back(ch);
+        state->x += width;
+    }
+    c->args[2] = static_cast<uint32_t>(state->page.chars.size()) - c->args[1];
+    state->pageUsed = true;
+}
+
+// A page length in force from here on; one after printing or feeding
+// starts a new form.
+void setPageLength(PrinterState* state, DecodedStream* out, Command* c, uint32_t length, int64_t units)
+{
+    if (state->pageUsed) {
+        endPage(state, out, PageEnd::PageLength, c->offset + c->length);
+        c->page = static_cast<int>(out->pages.size()) - 1;
+    }
+    state->hasLength = true;
+    state->length = length;
+    state->lengthUnits = units;
+    state->page.hasLength = true;
+    state->page.length = length;
+    state->page.lengthUnits = units;
+}
 
 void beginPage(PrinterState* state, int number, size_t offset)
 {
@@ -21,6 +106,7 @@ void beginPage(PrinterState* state, int number, size_t offset)
     state->page.startOffset = offset;
     state->page.hasLength = state->hasLength;
     state->page.length = state->length;
+    state->page.lengthUnits = state->lengthUnits;
     state->pageUsed = false;
     state->x = 0;
 }
@@ -60,6 +146,7 @@ void addImage(PrinterState* state, const uint8_t* bytes, Command* c)
 void apply(PrinterState* state, const uint8_t* bytes, Command* c, DecodedStream* out)
 {
     const PrinterClass& printer = out->printer;
+    TextState& t = state->text;
     const size_t next = c->offset + c->length;
     c->page = static_cast<int>(out->pages.size());
     switch (c->kind) {
@@ -69,26 +156,34 @@ void apply(PrinterState* state, const uint8_t* bytes, Command* c, DecodedStream*
     case CommandKind::Reset:
         state->x = 0;
         state->hasLength = false;
+        state->text = TextState();
         if (!state->pageUsed)
             state->page.hasLength = false;
         break;
     case CommandKind::CarriageReturn:
-        state->x = 0;
+        state->x = t.leftMargin;
         break;
+    case CommandKind::LineFeed:
+        c->args[0] = t.lineSpacing; // what it feeds
+        lineFeed(state);
+        break;
+    case CommandKind::Tab: {
+        const int64_t stop = 8 * static_cast<int64_t>(charWidth(t));
+        state->x = t.leftMargin + ((state->x - t.leftMargin) / stop + 1) * stop;
+        break;
+    }
     case CommandKind::FormFeed:
         endPage(state, out, PageEnd::FormFeed, next);
         break;
     case CommandKind::PageLength:
-        // A page length after printing or feeding starts a new form.
-        if (state->pageUsed) {
-            endPage(state, out, PageEnd::PageLength, next);
-            c->page = static_cast<int>(out->pages.size()) - 1;
-        }
-        state->hasLength = true;
-        state->length = c->args[0];
-        state->page.hasLength = true;
-        state->page.length = c->args[0];
+        setPageLength(state, out, c, c->args[0], static_cast<int64_t>(c->args[0]) * kUnitsPerInch / printer.pageDpi);
         break;
+    case CommandKind::PageLengthLines: {
+        const int64_t units = c->args[0] != 0 ? static_cast<int64_t>(c->args[0]) * t.lineSpacing
+                                              : static_cast<int64_t>(c->args[1]) * kUnitsPerInch;
+        setPageLength(state, out, c, static_cast<uint32_t>(units * printer.pageDpi / kUnitsPerInch), units);
+        break;
+    }
     case CommandKind::PageFormat:
         state->page.hasFormat = true;
         state->page.top = c->args[0];
@@ -99,10 +194,45 @@ void apply(PrinterState* state, const uint8_t* bytes, Command* c, DecodedStream*
         state->pageUsed = true;
         break;
     case CommandKind::Position:
-        state->x = static_cast<int64_t>(c->args[0]) * (kUnitsPerInch / printer.positionDpi);
+        state->x = t.leftMargin + static_cast<int64_t>(c->args[0]) * (kUnitsPerInch / printer.positionDpi);
         break;
     case CommandKind::BitImage:
         addImage(state, bytes, c);
+        break;
+    case CommandKind::Text:
+        addText(state, bytes, c);
+        break;
+    case CommandKind::Pitch:
+        t.pitch = c->args[0];
+        break;
+    case CommandKind::Condensed:
+        t.condensed = c->args[0] != 0;
+        break;
+    case CommandKind::Quality:
+        t.quality = c->args[0] != 0 && c->args[0] != '0' ? 1 : 0;
+        break;
+    case CommandKind::LineSpacing:
+        t.lineSpacing = lineSpacingUnits(*c, printer);
+        break;
+    case CommandKind::LeftMargin:
+        t.leftMargin = static_cast<int64_t>(c->args[0]) * charWidth(t);
+        break;
+    case CommandKind::RightMargin:
+        t.rightMargin = static_cast<int64_t>(c->args[0]) * charWidth(t);
+        break;
+    case CommandKind::UpperControls:
+        t.upperPrintable = c->args[0] != 0;
+        break;
+    case CommandKind::International:
+        t.international = c->args[0];
+        break;
+    case CommandKind::SelectTable:
+        if (c->args[0] < 4 || (c->args[0] >= '0' && c->args[0] <= '3'))
+            t.slot = c->args[0] < 4 ? c->args[0] : c->args[0] - '0';
+        break;
+    case CommandKind::AssignTable:
+        if (c->args[0] < 4)
+            t.slots[c->args[0]] = charTableFor(c->args[1], c->args[2]);
         break;
     default:
         break;
@@ -173,5 +303,22 @@ int64_t pageLengthUnits(const Page& page, const PrinterClass& printer)
 {
     if (!page.hasLength || printer.pageDpi == 0)
         return 0;
-    return static_cast<int64_t>(page.length) * kUnitsPerInch / printer.pageDpi;
+    return page.lengthUnits;
+}
+
+uint32_t lineSpacingUnits(const Command& c, const PrinterClass& printer)
+{
+    const uint32_t n = c.args[1];
+    switch (c.args[0]) {
+    case '0':
+        return kUnitsPerInch / 8;
+    case '3': // n/180 inch (24 pins), n/216 (9 pins)
+        return n * static_cast<uint32_t>(kUnitsPerInch / (printer.pins == 9 ? 216 : 180));
+    case 'A': // n/60 inch (24 pins), n/72 (9 pins)
+        return n * static_cast<uint32_t>(kUnitsPerInch / (printer.pins == 9 ? 72 : 60));
+    case '+':
+        return n * static_cast<uint32_t>(kUnitsPerInch / 360);
+    default:
+        return kUnitsPerInch / 6;
+    }
 }

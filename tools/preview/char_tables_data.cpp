@@ -1,0 +1,232 @@
+// Written by make_char_tables.py from Python's codecs; do not edit.
+#include "char_tables_data.h"
+
+const uint16_t kPC437Upper[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,
+    0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,
+    0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
+    0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
+    0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+const uint16_t kPC850Upper[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,
+    0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0,
+    0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,
+    0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE,
+    0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580,
+    0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE,
+    0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4,
+    0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8,
+    0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
+};
+
+const uint16_t kPC852Upper[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x016F, 0x0107, 0x00E7,
+    0x0142, 0x00EB, 0x0150, 0x0151, 0x00EE, 0x0179, 0x00C4, 0x0106,
+    0x00C9, 0x0139, 0x013A, 0x00F4, 0x00F6, 0x013D, 0x013E, 0x015A,
+    0x015B, 0x00D6, 0x00DC, 0x0164, 0x0165, 0x0141, 0x00D7, 0x010D,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x0104, 0x0105, 0x017D, 0x017E,
+    0x0118, 0x0119, 0x00AC, 0x017A, 0x010C, 0x015F, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x011A,
+    0x015E, 0x2563, 0x2551, 0x2557, 0x255D, 0x017B, 0x017C, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x0102, 0x0103,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,
+    0x0111, 0x0110, 0x010E, 0x00CB, 0x010F, 0x0147, 0x00CD, 0x00CE,
+    0x011B, 0x2518, 0x250C, 0x2588, 0x2584, 0x0162, 0x016E, 0x2580,
+    0x00D3, 0x00DF, 0x00D4, 0x0143, 0x0144, 0x0148, 0x0160, 0x0161,
+    0x0154, 0x00DA, 0x0155, 0x0170, 0x00FD, 0x00DD, 0x0163, 0x00B4,
+    0x00AD, 0x02DD, 0x02DB, 0x02C7, 0x02D8, 0x00A7, 0x00F7, 0x00B8,
+    0x00B0, 0x00A8, 0x02D9, 0x0171, 0x0158, 0x0159, 0x25A0, 0x00A0,
+};
+
+const uint16_t kPC858Upper[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192,
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,
+    0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0,
+    0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510,
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,
+    0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x20AC, 0x00CD, 0x00CE,
+    0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580,
+    0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE,
+    0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4,
+    0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8,
+    0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
+};
+
+const Drawing kDrawings[] = {
+    {0x00C0, DrawingKind::Accented, 65, 1, 0, 0}, // LATIN CAPITAL LETTER A WITH GRAVE
+    {0x00C1, DrawingKind::Accented, 65, 2, 0, 0}, // LATIN CAPITAL LETTER A WITH ACUTE
+    {0x00C2, DrawingKind::Accented, 65, 3, 0, 0}, // LATIN CAPITAL LETTER A WITH CIRCUMFLEX
+    {0x00C3, DrawingKind::Accented, 65, 4, 0, 0}, // LATIN CAPITAL LETTER A WITH TILDE
+    {0x00C4, DrawingKind::Accented, 65, 5, 0, 0}, // LATIN CAPITAL LETTER A WITH DIAERESIS
+    {0x00C5, DrawingKind::Accented, 65, 6, 0, 0}, // LATIN CAPITAL LETTER A WITH RING ABOVE
+    {0x00C7, DrawingKind::Accented, 67, 8, 0, 0}, // LATIN CAPITAL LETTER C WITH CEDILLA
+    {0x00C8, DrawingKind::Accented, 69, 1, 0, 0}, // LATIN CAPITAL LETTER E WITH GRAVE
+    {0x00C9, DrawingKind::Accented, 69, 2, 0, 0}, // LATIN CAPITAL LETTER E WITH ACUTE
+    {0x00CA, DrawingKind::Accented, 69, 3, 0, 0}, // LATIN CAPITAL LETTER E WITH CIRCUMFLEX
+    {0x00CB, DrawingKind::Accented, 69, 5, 0, 0}, // LATIN CAPITAL LETTER E WITH DIAERESIS
+    {0x00CC, DrawingKind::Accented, 73, 1, 0, 0}, // LATIN CAPITAL LETTER I WITH GRAVE
+    {0x00CD, DrawingKind::Accented, 73, 2, 0, 0}, // LATIN CAPITAL LETTER I WITH ACUTE
+    {0x00CE, DrawingKind::Accented, 73, 3, 0, 0}, // LATIN CAPITAL LETTER I WITH CIRCUMFLEX
+    {0x00CF, DrawingKind::Accented, 73, 5, 0, 0}, // LATIN CAPITAL LETTER I WITH DIAERESIS
+    {0x00D1, DrawingKind::Accented, 78, 4, 0, 0}, // LATIN CAPITAL LETTER N WITH TILDE
+    {0x00D2, DrawingKind::Accented, 79, 1, 0, 0}, // LATIN CAPITAL LETTER O WITH GRAVE
+    {0x00D3, DrawingKind::Accented, 79, 2, 0, 0}, // LATIN CAPITAL LETTER O WITH ACUTE
+    {0x00D4, DrawingKind::Accented, 79, 3, 0, 0}, // LATIN CAPITAL LETTER O WITH CIRCUMFLEX
+    {0x00D5, DrawingKind::Accented, 79, 4, 0, 0}, // LATIN CAPITAL LETTER O WITH TILDE
+    {0x00D6, DrawingKind::Accented, 79, 5, 0, 0}, // LATIN CAPITAL LETTER O WITH DIAERESIS
+    {0x00D9, DrawingKind::Accented, 85, 1, 0, 0}, // LATIN CAPITAL LETTER U WITH GRAVE
+    {0x00DA, DrawingKind::Accented, 85, 2, 0, 0}, // LATIN CAPITAL LETTER U WITH ACUTE
+    {0x00DB, DrawingKind::Accented, 85, 3, 0, 0}, // LATIN CAPITAL LETTER U WITH CIRCUMFLEX
+    {0x00DC, DrawingKind::Accented, 85, 5, 0, 0}, // LATIN CAPITAL LETTER U WITH DIAERESIS
+    {0x00DD, DrawingKind::Accented, 89, 2, 0, 0}, // LATIN CAPITAL LETTER Y WITH ACUTE
+    {0x00E0, DrawingKind::Accented, 97, 1, 0, 0}, // LATIN SMALL LETTER A WITH GRAVE
+    {0x00E1, DrawingKind::Accented, 97, 2, 0, 0}, // LATIN SMALL LETTER A WITH ACUTE
+    {0x00E2, DrawingKind::Accented, 97, 3, 0, 0}, // LATIN SMALL LETTER A WITH CIRCUMFLEX
+    {0x00E3, DrawingKind::Accented, 97, 4, 0, 0}, // LATIN SMALL LETTER A WITH TILDE
+    {0x00E4, DrawingKind::Accented, 97, 5, 0, 0}, // LATIN SMALL LETTER A WITH DIAERESIS
+    {0x00E5, DrawingKind::Accented, 97, 6, 0, 0}, // LATIN SMALL LETTER A WITH RING ABOVE
+    {0x00E7, DrawingKind::Accented, 99, 8, 0, 0}, // LATIN SMALL LETTER C WITH CEDILLA
+    {0x00E8, DrawingKind::Accented, 101, 1, 0, 0}, // LATIN SMALL LETTER E WITH GRAVE
+    {0x00E9, DrawingKind::Accented, 101, 2, 0, 0}, // LATIN SMALL LETTER E WITH ACUTE
+    {0x00EA, DrawingKind::Accented, 101, 3, 0, 0}, // LATIN SMALL LETTER E WITH CIRCUMFLEX
+    {0x00EB, DrawingKind::Accented, 101, 5, 0, 0}, // LATIN SMALL LETTER E WITH DIAERESIS
+    {0x00EC, DrawingKind::Accented, 105, 1, 0, 0}, // LATIN SMALL LETTER I WITH GRAVE
+    {0x00ED, DrawingKind::Accented, 105, 2, 0, 0}, // LATIN SMALL LETTER I WITH ACUTE
+    {0x00EE, DrawingKind::Accented, 105, 3, 0, 0}, // LATIN SMALL LETTER I WITH CIRCUMFLEX
+    {0x00EF, DrawingKind::Accented, 105, 5, 0, 0}, // LATIN SMALL LETTER I WITH DIAERESIS
+    {0x00F1, DrawingKind::Accented, 110, 4, 0, 0}, // LATIN SMALL LETTER N WITH TILDE
+    {0x00F2, DrawingKind::Accented, 111, 1, 0, 0}, // LATIN SMALL LETTER O WITH GRAVE
+    {0x00F3, DrawingKind::Accented, 111, 2, 0, 0}, // LATIN SMALL LETTER O WITH ACUTE
+    {0x00F4, DrawingKind::Accented, 111, 3, 0, 0}, // LATIN SMALL LETTER O WITH CIRCUMFLEX
+    {0x00F5, DrawingKind::Accented, 111, 4, 0, 0}, // LATIN SMALL LETTER O WITH TILDE
+    {0x00F6, DrawingKind::Accented, 111, 5, 0, 0}, // LATIN SMALL LETTER O WITH DIAERESIS
+    {0x00F9, DrawingKind::Accented, 117, 1, 0, 0}, // LATIN SMALL LETTER U WITH GRAVE
+    {0x00FA, DrawingKind::Accented, 117, 2, 0, 0}, // LATIN SMALL LETTER U WITH ACUTE
+    {0x00FB, DrawingKind::Accented, 117, 3, 0, 0}, // LATIN SMALL LETTER U WITH CIRCUMFLEX
+    {0x00FC, DrawingKind::Accented, 117, 5, 0, 0}, // LATIN SMALL LETTER U WITH DIAERESIS
+    {0x00FD, DrawingKind::Accented, 121, 2, 0, 0}, // LATIN SMALL LETTER Y WITH ACUTE
+    {0x00FF, DrawingKind::Accented, 121, 5, 0, 0}, // LATIN SMALL LETTER Y WITH DIAERESIS
+    {0x0102, DrawingKind::Accented, 65, 12, 0, 0}, // LATIN CAPITAL LETTER A WITH BREVE
+    {0x0103, DrawingKind::Accented, 97, 12, 0, 0}, // LATIN SMALL LETTER A WITH BREVE
+    {0x0104, DrawingKind::Accented, 65, 9, 0, 0}, // LATIN CAPITAL LETTER A WITH OGONEK
+    {0x0105, DrawingKind::Accented, 97, 9, 0, 0}, // LATIN SMALL LETTER A WITH OGONEK
+    {0x0106, DrawingKind::Accented, 67, 2, 0, 0}, // LATIN CAPITAL LETTER C WITH ACUTE
+    {0x0107, DrawingKind::Accented, 99, 2, 0, 0}, // LATIN SMALL LETTER C WITH ACUTE
+    {0x010C, DrawingKind::Accented, 67, 7, 0, 0}, // LATIN CAPITAL LETTER C WITH CARON
+    {0x010D, DrawingKind::Accented, 99, 7, 0, 0}, // LATIN SMALL LETTER C WITH CARON
+    {0x010E, DrawingKind::Accented, 68, 7, 0, 0}, // LATIN CAPITAL LETTER D WITH CARON
+    {0x010F, DrawingKind::Accented, 100, 7, 0, 0}, // LATIN SMALL LETTER D WITH CARON
+    {0x0118, DrawingKind::Accented, 69, 9, 0, 0}, // LATIN CAPITAL LETTER E WITH OGONEK
+    {0x0119, DrawingKind::Accented, 101, 9, 0, 0}, // LATIN SMALL LETTER E WITH OGONEK
+    {0x011A, DrawingKind::Accented, 69, 7, 0, 0}, // LATIN CAPITAL LETTER E WITH CARON
+    {0x011B, DrawingKind::Accented, 101, 7, 0, 0}, // LATIN SMALL LETTER E WITH CARON
+    {0x0139, DrawingKind::Accented, 76, 2, 0, 0}, // LATIN CAPITAL LETTER L WITH ACUTE
+    {0x013A, DrawingKind::Accented, 108, 2, 0, 0}, // LATIN SMALL LETTER L WITH ACUTE
+    {0x013D, DrawingKind::Accented, 76, 7, 0, 0}, // LATIN CAPITAL LETTER L WITH CARON
+    {0x013E, DrawingKind::Accented, 108, 7, 0, 0}, // LATIN SMALL LETTER L WITH CARON
+    {0x0143, DrawingKind::Accented, 78, 2, 0, 0}, // LATIN CAPITAL LETTER N WITH ACUTE
+    {0x0144, DrawingKind::Accented, 110, 2, 0, 0}, // LATIN SMALL LETTER N WITH ACUTE
+    {0x0147, DrawingKind::Accented, 78, 7, 0, 0}, // LATIN CAPITAL LETTER N WITH CARON
+    {0x0148, DrawingKind::Accented, 110, 7, 0, 0}, // LATIN SMALL LETTER N WITH CARON
+    {0x0150, DrawingKind::Accented, 79, 11, 0, 0}, // LATIN CAPITAL LETTER O WITH DOUBLE ACUTE
+    {0x0151, DrawingKind::Accented, 111, 11, 0, 0}, // LATIN SMALL LETTER O WITH DOUBLE ACUTE
+    {0x0154, DrawingKind::Accented, 82, 2, 0, 0}, // LATIN CAPITAL LETTER R WITH ACUTE
+    {0x0155, DrawingKind::Accented, 114, 2, 0, 0}, // LATIN SMALL LETTER R WITH ACUTE
+    {0x0158, DrawingKind::Accented, 82, 7, 0, 0}, // LATIN CAPITAL LETTER R WITH CARON
+    {0x0159, DrawingKind::Accented, 114, 7, 0, 0}, // LATIN SMALL LETTER R WITH CARON
+    {0x015A, DrawingKind::Accented, 83, 2, 0, 0}, // LATIN CAPITAL LETTER S WITH ACUTE
+    {0x015B, DrawingKind::Accented, 115, 2, 0, 0}, // LATIN SMALL LETTER S WITH ACUTE
+    {0x015E, DrawingKind::Accented, 83, 8, 0, 0}, // LATIN CAPITAL LETTER S WITH CEDILLA
+    {0x015F, DrawingKind::Accented, 115, 8, 0, 0}, // LATIN SMALL LETTER S WITH CEDILLA
+    {0x0160, DrawingKind::Accented, 83, 7, 0, 0}, // LATIN CAPITAL LETTER S WITH CARON
+    {0x0161, DrawingKind::Accented, 115, 7, 0, 0}, // LATIN SMALL LETTER S WITH CARON
+    {0x0162, DrawingKind::Accented, 84, 8, 0, 0}, // LATIN CAPITAL LETTER T WITH CEDILLA
+    {0x0163, DrawingKind::Accented, 116, 8, 0, 0}, // LATIN SMALL LETTER T WITH CEDILLA
+    {0x0164, DrawingKind::Accented, 84, 7, 0, 0}, // LATIN CAPITAL LETTER T WITH CARON
+    {0x0165, DrawingKind::Accented, 116, 7, 0, 0}, // LATIN SMALL LETTER T WITH CARON
+    {0x016E, DrawingKind::Accented, 85, 6, 0, 0}, // LATIN CAPITAL LETTER U WITH RING ABOVE
+    {0x016F, DrawingKind::Accented, 117, 6, 0, 0}, // LATIN SMALL LETTER U WITH RING ABOVE
+    {0x0170, DrawingKind::Accented, 85, 11, 0, 0}, // LATIN CAPITAL LETTER U WITH DOUBLE ACUTE
+    {0x0171, DrawingKind::Accented, 117, 11, 0, 0}, // LATIN SMALL LETTER U WITH DOUBLE ACUTE
+    {0x0179, DrawingKind::Accented, 90, 2, 0, 0}, // LATIN CAPITAL LETTER Z WITH ACUTE
+    {0x017A, DrawingKind::Accented, 122, 2, 0, 0}, // LATIN SMALL LETTER Z WITH ACUTE
+    {0x017B, DrawingKind::Accented, 90, 10, 0, 0}, // LATIN CAPITAL LETTER Z WITH DOT ABOVE
+    {0x017C, DrawingKind::Accented, 122, 10, 0, 0}, // LATIN SMALL LETTER Z WITH DOT ABOVE
+    {0x017D, DrawingKind::Accented, 90, 7, 0, 0}, // LATIN CAPITAL LETTER Z WITH CARON
+    {0x017E, DrawingKind::Accented, 122, 7, 0, 0}, // LATIN SMALL LETTER Z WITH CARON
+    {0x2500, DrawingKind::Box, 0, 0, 1, 1}, // BOX DRAWINGS LIGHT HORIZONTAL
+    {0x2502, DrawingKind::Box, 1, 1, 0, 0}, // BOX DRAWINGS LIGHT VERTICAL
+    {0x250C, DrawingKind::Box, 0, 1, 0, 1}, // BOX DRAWINGS LIGHT DOWN AND RIGHT
+    {0x2510, DrawingKind::Box, 0, 1, 1, 0}, // BOX DRAWINGS LIGHT DOWN AND LEFT
+    {0x2514, DrawingKind::Box, 1, 0, 0, 1}, // BOX DRAWINGS LIGHT UP AND RIGHT
+    {0x2518, DrawingKind::Box, 1, 0, 1, 0}, // BOX DRAWINGS LIGHT UP AND LEFT
+    {0x251C, DrawingKind::Box, 1, 1, 0, 1}, // BOX DRAWINGS LIGHT VERTICAL AND RIGHT
+    {0x2524, DrawingKind::Box, 1, 1, 1, 0}, // BOX DRAWINGS LIGHT VERTICAL AND LEFT
+    {0x252C, DrawingKind::Box, 0, 1, 1, 1}, // BOX DRAWINGS LIGHT DOWN AND HORIZONTAL
+    {0x2534, DrawingKind::Box, 1, 0, 1, 1}, // BOX DRAWINGS LIGHT UP AND HORIZONTAL
+    {0x253C, DrawingKind::Box, 1, 1, 1, 1}, // BOX DRAWINGS LIGHT VERTICAL AND HORIZONTAL
+    {0x2550, DrawingKind::Box, 0, 0, 2, 2}, // BOX DRAWINGS DOUBLE HORIZONTAL
+    {0x2551, DrawingKind::Box, 2, 2, 0, 0}, // BOX DRAWINGS DOUBLE VERTICAL
+    {0x2552, DrawingKind::Box, 0, 1, 0, 2}, // BOX DRAWINGS DOWN SINGLE AND RIGHT DOUBLE
+    {0x2553, DrawingKind::Box, 0, 2, 0, 1}, // BOX DRAWINGS DOWN DOUBLE AND RIGHT SINGLE
+    {0x2554, DrawingKind::Box, 0, 2, 0, 2}, // BOX DRAWINGS DOUBLE DOWN AND RIGHT
+    {0x2555, DrawingKind::Box, 0, 1, 2, 0}, // BOX DRAWINGS DOWN SINGLE AND LEFT DOUBLE
+    {0x2556, DrawingKind::Box, 0, 2, 1, 0}, // BOX DRAWINGS DOWN DOUBLE AND LEFT SINGLE
+    {0x2557, DrawingKind::Box, 0, 2, 2, 0}, // BOX DRAWINGS DOUBLE DOWN AND LEFT
+    {0x2558, DrawingKind::Box, 1, 0, 0, 2}, // BOX DRAWINGS UP SINGLE AND RIGHT DOUBLE
+    {0x2559, DrawingKind::Box, 2, 0, 0, 1}, // BOX DRAWINGS UP DOUBLE AND RIGHT SINGLE
+    {0x255A, DrawingKind::Box, 2, 0, 0, 2}, // BOX DRAWINGS DOUBLE UP AND RIGHT
+    {0x255B, DrawingKind::Box, 1, 0, 2, 0}, // BOX DRAWINGS UP SINGLE AND LEFT DOUBLE
+    {0x255C, DrawingKind::Box, 2, 0, 1, 0}, // BOX DRAWINGS UP DOUBLE AND LEFT SINGLE
+    {0x255D, DrawingKind::Box, 2, 0, 2, 0}, // BOX DRAWINGS DOUBLE UP AND LEFT
+    {0x255E, DrawingKind::Box, 1, 1, 0, 2}, // BOX DRAWINGS VERTICAL SINGLE AND RIGHT DOUBLE
+    {0x255F, DrawingKind::Box, 2, 2, 0, 1}, // BOX DRAWINGS VERTICAL DOUBLE AND RIGHT SINGLE
+    {0x2560, DrawingKind::Box, 2, 2, 0, 2}, // BOX DRAWINGS DOUBLE VERTICAL AND RIGHT
+    {0x2561, DrawingKind::Box, 1, 1, 2, 0}, // BOX DRAWINGS VERTICAL SINGLE AND LEFT DOUBLE
+    {0x2562, DrawingKind::Box, 2, 2, 1, 0}, // BOX DRAWINGS VERTICAL DOUBLE AND LEFT SINGLE
+    {0x2563, DrawingKind::Box, 2, 2, 2, 0}, // BOX DRAWINGS DOUBLE VERTICAL AND LEFT
+    {0x2564, DrawingKind::Box, 0, 1, 2, 2}, // BOX DRAWINGS DOWN SINGLE AND HORIZONTAL DOUBLE
+    {0x2565, DrawingKind::Box, 0, 2, 1, 1}, // BOX DRAWINGS DOWN DOUBLE AND HORIZONTAL SINGLE
+    {0x2566, DrawingKind::Box, 0, 2, 2, 2}, // BOX DRAWINGS DOUBLE DOWN AND HORIZONTAL
+    {0x2567, DrawingKind::Box, 1, 0, 2, 2}, // BOX DRAWINGS UP SINGLE AND HORIZONTAL DOUBLE
+    {0x2568, DrawingKind::Box, 2, 0, 1, 1}, // BOX DRAWINGS UP DOUBLE AND HORIZONTAL SINGLE
+    {0x2569, DrawingKind::Box, 2, 0, 2, 2}, // BOX DRAWINGS DOUBLE UP AND HORIZONTAL
+    {0x256A, DrawingKind::Box, 1, 1, 2, 2}, // BOX DRAWINGS VERTICAL SINGLE AND HORIZONTAL DOUBLE
+    {0x256B, DrawingKind::Box, 2, 2, 1, 1}, // BOX DRAWINGS VERTICAL DOUBLE AND HORIZONTAL SINGLE
+    {0x256C, DrawingKind::Box, 2, 2, 2, 2}, // BOX DRAWINGS DOUBLE VERTICAL AND HORIZONTAL
+    {0x2580, DrawingKind::Block, 6, 0, 0, 0}, // UPPER HALF BLOCK
+    {0x2584, DrawingKind::Block, 5, 0, 0, 0}, // LOWER HALF BLOCK
+    {0x2588, DrawingKind::Block, 4, 0, 0, 0}, // FULL BLOCK
+    {0x258C, DrawingKind::Block, 7, 0, 0, 0}, // LEFT HALF BLOCK
+    {0x2590, DrawingKind::Block, 8, 0, 0, 0}, // RIGHT HALF BLOCK
+    {0x2591, DrawingKind::Block, 1, 0, 0, 0}, // LIGHT SHADE
+    {0x2592, DrawingKind::Block, 2, 0, 0, 0}, // MEDIUM SHADE
+    {0x2593, DrawingKind::Block, 3, 0, 0, 0}, // DARK SHADE
+    {0x25A0, DrawingKind::Block, 9, 0, 0, 0}, // BLACK SQUARE
+};
+const size_t kDrawingCount = 150;
