@@ -106,8 +106,11 @@ int writePictures(const DecodedStream& stream, const PreviewArgs& args)
             std::fprintf(stderr, "impact-preview: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
             return 1;
         }
-        std::printf("%s %ux%u page %d dots %llu\n", path.c_str(), image.width, image.height, page.number,
+        std::printf("%s %ux%u page %d dots %llu", path.c_str(), image.width, image.height, page.number,
                     static_cast<unsigned long long>(image.dots));
+        if (image.chars != 0)
+            std::printf(" characters %llu", static_cast<unsigned long long>(image.chars));
+        std::printf("\n");
     }
     return 0;
 }

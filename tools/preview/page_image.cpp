@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "text_font.h"
+
 namespace {
 
 // Pen of one dot: a square up to 2 pixels across, a disc above.
@@ -75,6 +77,10 @@ int renderPageImage(const Page& page, const PrinterClass& printer, const Preview
             height = std::max(height, y + reach);
         });
     }
+    for (const TextChar& ch : page.chars) {
+        width = std::max(width, unitsToDots(ch.x + ch.width, options.dpi));
+        height = std::max(height, unitsToDots(ch.y + textCharDepth(ch), options.dpi));
+    }
     width = std::max<int64_t>(width, 1);
     height = std::max<int64_t>(height, 1);
     if (width * height > (int64_t{1} << 31))
@@ -87,5 +93,8 @@ int renderPageImage(const Page& page, const PrinterClass& printer, const Preview
         const Pen pen = penFor(bi, options.dpi);
         forEachDot(bi, options.dpi, [&](int64_t x, int64_t y) { stamp(image, x, y, pen); });
     }
+    for (const TextChar& ch : page.chars)
+        drawTextChar(ch, options.dpi, image);
+    image->chars = page.chars.size();
     return 0;
 }

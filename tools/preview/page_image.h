@@ -1,6 +1,8 @@
 #pragma once
 // A decoded page as a picture: white paper, black dots, each dot at its
-// true position rounded to the nearest pixel and drawn about one dot wide.
+// true position rounded to the nearest pixel and drawn about one dot wide,
+// and the characters printed in the printer's fonts drawn in the preview's
+// own font (text_font.h) in their cells.
 #include <cstdint>
 #include <vector>
 
@@ -16,11 +18,12 @@ struct PageImage {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint8_t> pixels; // 8-bit grey, 0 black, 255 white, row-major
-    uint64_t dots = 0;           // dots printed on the page
+    uint64_t dots = 0;           // bit-image dots printed on the page
+    uint64_t chars = 0;          // characters printed in the printer's fonts
 };
 
 // The picture is the page length (or the default) high and widthInches
-// wide, larger when dots lie beyond. 0, or 22 for a zero dpi or a picture
+// wide, larger when dots or characters lie beyond. 0, or 22 for a zero dpi or a picture
 // over 2^31 pixels.
 int renderPageImage(const Page& page, const PrinterClass& printer, const PreviewOptions& options, PageImage* image);
 
