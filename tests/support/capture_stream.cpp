@@ -12,7 +12,8 @@ OutputStream captureStream(CaptureStream* capture)
 {
     auto write = [](void* context, const unsigned char* data, size_t count) -> size_t {
         auto* c = static_cast<CaptureStream*>(context);
-        if (++c->writeCalls > c->failAfterWrites || c->writeCalls == c->failWrite)
+        if (++c->writeCalls > c->failAfterWrites ||
+            (c->writeCalls >= c->failWrite && c->writeCalls < c->failWrite + c->failWriteCount))
             return 0;
         const size_t n = std::min(count, c->acceptPerWrite);
         c->bytes.insert(c->bytes.end(), data, data + n);

@@ -16,7 +16,8 @@ struct CaptureStream {
     std::vector<unsigned char> bytes;
     size_t acceptPerWrite = SIZE_MAX;  // at most this many bytes per write
     size_t failAfterWrites = SIZE_MAX; // writes after this many take nothing
-    size_t failWrite = 0;              // this write (counted from 1) takes nothing
+    size_t failWrite = 0;              // this write (counted from 1) takes nothing,
+    size_t failWriteCount = 1;         // and the ones after it up to this many
     size_t writeCalls = 0;
 };
 

@@ -116,15 +116,15 @@ TEST(RenderBand, AFailingStreamStillGetsTheWholeBandAndItsCarriageReturn)
     Band band(16, 24);
     band.dot(3, 3);
     TestJob job;
-    job.out.failAfterWrites = 1; // the ESC $ letters go out, nothing after
+    job.out.failAfterWrites = 1; // the position goes out, nothing after
     unsigned char* columnBuffer = nullptr;
     uint32_t pending = 0;
     const BandContext bandJob = {16, 360, 0, 0, &columnBuffer, &pending, 24, 180, 180, &job.state.host.printer,
                        &job.state.host.status};
     EXPECT_EQ(renderBand(&bandJob, 24, band.bits.data()), 5);
     EXPECT_EQ(job.status, ""); // the page end reports it
-    // ESC $, position (3 tries), ESC *, header (3 tries), data (3 tries), CR.
-    EXPECT_EQ(job.out.writeCalls, 1u + 3 + 1 + 3 + 3 + 1);
+    // Position, then bit-image header, data and CR (3 tries each).
+    EXPECT_EQ(job.out.writeCalls, 1u + 3 + 3 + 3);
     EXPECT_EQ(pending, 0u);
     EXPECT_EQ(columnBuffer, nullptr);
 }

@@ -78,10 +78,11 @@ TEST(CommandSequences, AFailingStreamGetsEveryCommandAndOneLine)
         EXPECT_EQ(c.send(&job.state), c.status) << c.what;
         EXPECT_EQ(job.status, "ERROR: Print data output error.\n") << c.what;
     }
-    // The job start's first write fails: everything after it still goes out.
+    // The job start's first command fails (three tries): everything after it still goes out.
     TestJob first;
     setChoices(&first.state.options, "KXTopMP=Driver");
     first.out.failWrite = 1;
+    first.out.failWriteCount = 3;
     EXPECT_EQ(sendJobStart(&first.state, &kOneInch, 3600, 360, -1, 0), 1);
     EXPECT_EQ(first.status, "ERROR: Print data output error.\n");
     EXPECT_EQ(first.hex(), "0D 1B 50 " + kUnit + " 1B 28 43 02 00 68 01 1B 28 63 04 00 00 00 68 01");

@@ -6,7 +6,7 @@
 #include "engine/output/status_messages.h"
 #include "engine/bands/band_transpose.h"
 #include "engine/printer/graphics_modes.h"
-#include "engine/printer/job_start.h"
+#include "engine/printer/printer_commands.h"
 #include "engine/printer/unit_scaling.h"
 
 namespace impact {
@@ -48,14 +48,13 @@ StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uin
     if (lines == 0)
         return 0;
     uint32_t steps = scaleRound(lines, vdpi, feedDpi);
-    int failed = 0;
+    bool ok = true;
     while (steps != 0) {
-        const unsigned char n = static_cast<unsigned char>(steps < 255 ? steps : 255);
-        failed |= writeFormatted(out, "%c%s", ESC, "J");
-        failed |= writeAll(out, &n, 1);
+        const uint8_t n = static_cast<uint8_t>(steps < kMaxFeedSteps ? steps : kMaxFeedSteps);
+        ok &= feedPaper(out, n);
         steps -= n;
     }
-    return failed ? 5 : 0;
+    return ok ? 0 : 5;
 }
 
 StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned char* band)
@@ -90,25 +89,17 @@ StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned cha
     if (transposeBand(band, job->widthDots, job->rows, lines, columns, &first, &last)) {
         const uint32_t n = last - first + 1;
         const uint32_t position = scaleRound(first, job->hdpi, job->positionDpi);
-        const unsigned char positionBytes[2] = {static_cast<unsigned char>(position & 0xFF),
-                                                static_cast<unsigned char>((position >> 8) & 0xFF)};
-        const unsigned char imageHeader[3] = {mode, static_cast<unsigned char>(n % 256),
-                                              static_cast<unsigned char>(n / 256)};
-        int failed = 0;
-        failed |= writeFormatted(job->out, "%c%s", ESC, "$");
-        failed |= writeAll(job->out, positionBytes, 2);
+        bool ok = setHorizontalPosition(job->out, static_cast<uint16_t>(position));
         *job->pendingSlot = n * perColumn;
-        failed |= writeFormatted(job->out, "%c%s", ESC, "*");
-        failed |= writeAll(job->out, imageHeader, 3);
-        failed |= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn);
+        ok &= startBitImage(job->out, mode, static_cast<uint16_t>(n));
+        ok &= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn) == 0;
         *job->pendingSlot = 0;
-        result = failed ? 5 : 0;
+        result = ok ? 0 : 5;
     }
 
     std::free(columns);
     *job->columnBufferSlot = nullptr;
-    StatusCode cr = writeFormatted(job->out, "%c", 13);
-    if (result == 0 && cr != 0)
+    if (!carriageReturn(job->out) && result == 0)
         result = 5;
     return result;
 }

@@ -1,28 +1,19 @@
 #include "engine/job/job_cancel.h"
 
 #include "engine/printer/page_end.h"
+#include "engine/printer/printer_commands.h"
 
 namespace impact {
 
-namespace {
-
-void writeZeros(const OutputStream* out, uint32_t count)
-{
-    static const unsigned char kZeros[512] = {};
-    while (count > 0) {
-        uint32_t n = count < sizeof kZeros ? count : static_cast<uint32_t>(sizeof kZeros);
-        writeAll(out, kZeros, n);
-        count -= n;
-    }
-}
-
-} // namespace
+// NUL bytes sent after a cancelled bit image, so that a printer that is
+// still counting data bytes ends the command.
+constexpr uint32_t kCancelPadding = 16;
 
 void finishCancelledJob(JobState* state, uint32_t pendingBytes)
 {
     state->finishing = 1;
-    writeZeros(&state->host.printer, pendingBytes);
-    writeZeros(&state->host.printer, 16);
+    sendNulBytes(&state->host.printer, pendingBytes);
+    sendNulBytes(&state->host.printer, kCancelPadding);
     endPage(state);
     teardownJob(state);
     flushOutput(&state->host.printer);

@@ -4,28 +4,35 @@
 
 #include "engine/output/status_messages.h"
 #include "engine/job/job_cancel.h"
+#include "engine/printer/printer_commands.h"
 #include "engine/job/option_table.h"
 
 namespace impact {
+
+namespace {
+
+// The roll-paper page end: a short advance and the page length again.
+constexpr uint8_t kRollPaperAdvance = 24;
+constexpr uint16_t kRollPaperPageLength = 7920;
+
+} // namespace
 
 StatusCode sendPageEnd(const JobState* state)
 {
     const OutputStream* out = &state->host.printer;
     const OptionTable* options = &state->options;
-    int failed;
+    bool ok;
     if (optionEquals(options, "InputSlot", "RollPaper") && optionEquals(options, "KXSvRP", "On")) {
-        // Roll paper: advance 24 units and set the page length again
+        // Roll paper: advance 24 steps and set the page length again
         // instead of feeding a whole form.
-        static const unsigned char kRollPaperEnd[10] = {0x1B, 0x4A, 0x18, 0x1B, 0x28,
-                                                        0x43, 0x02, 0x00, 0xF0, 0x1E};
-        failed = writeAll(out, kRollPaperEnd, sizeof kRollPaperEnd);
+        ok = feedPaper(out, kRollPaperAdvance);
+        ok &= setPageLength(out, kRollPaperPageLength);
     } else {
-        const unsigned char formFeed = 0x0C;
-        failed = writeAll(out, &formFeed, 1);
+        ok = formFeed(out);
     }
     // The page is complete: let the printer have it now.
-    failed |= flushOutput(out);
-    if (failed) {
+    ok &= flushOutput(out) == 0;
+    if (!ok) {
         statusLine(&state->host.status, kOutputError);
         return 1;
     }
@@ -36,19 +43,23 @@ StatusCode sendJobEnd(const JobState* state)
 {
     const OutputStream* out = &state->host.printer;
     const OptionTable* options = &state->options;
-    int failed;
+    bool ok;
     const bool tearOff = optionEquals(options, "KXTearOff", "On");
     if (tearOff && optionHasPrefix(options, "InputSlot", "Tractor", 7)) {
-        failed = writeFormatted(out, "%c%c%c%c", 0x0D, 0x1B, 0x19, 'C');
+        ok = carriageReturn(out);
+        ok &= moveToTearOff(out, TearOffPosition::TearEdge);
     } else if (tearOff && optionHasPrefix(options, "InputSlot", "RollPaper", 9)) {
-        failed = writeFormatted(out, "%c%c%c%c", 0x0D, 0x1B, 0x19, optionEquals(options, "KXSvRP", "On") ? 'D' : 'C');
+        ok = carriageReturn(out);
+        ok &= moveToTearOff(out, optionEquals(options, "KXSvRP", "On") ? TearOffPosition::RollPaperSaving
+                                                                       : TearOffPosition::TearEdge);
     } else {
-        failed = writeFormatted(out, "%c%c%c", 0x1B, '@', 0x0D);
+        ok = resetPrinter(out);
+        ok &= carriageReturn(out);
     }
     // Nothing follows the job end: a device that cannot take the job's last
     // bytes fails the job end.
-    failed |= flushOutput(out);
-    if (failed) {
+    ok &= flushOutput(out) == 0;
+    if (!ok) {
         statusLine(&state->host.status, kOutputError);
         return 1;
     }

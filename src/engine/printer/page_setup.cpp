@@ -7,6 +7,7 @@
 
 #include "engine/output/status_messages.h"
 #include "engine/printer/graphics_modes.h"
+#include "engine/printer/printer_commands.h"
 #include "engine/printer/unit_scaling.h"
 #include "engine/job/option_table.h"
 
@@ -89,8 +90,7 @@ StatusCode renewGeometry(JobState* state, const cups_page_header2_t* header)
 
 StatusCode sendCarriageReturn(const JobState* state)
 {
-    const unsigned char cr = 0x0D;
-    if (writeAll(&state->host.printer, &cr, 1) != 0) {
+    if (!carriageReturn(&state->host.printer)) {
         statusLine(&state->host.status, kOutputError);
         return 1;
     }

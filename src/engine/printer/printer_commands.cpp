@@ -1,0 +1,123 @@
+#include "engine/printer/printer_commands.h"
+
+namespace impact {
+
+namespace {
+
+bool send(const OutputStream* out, const unsigned char* bytes, size_t count)
+{
+    return writeAll(out, bytes, count) == 0;
+}
+
+unsigned char low(uint32_t value)
+{
+    return static_cast<unsigned char>(value & 0xFF);
+}
+
+unsigned char high(uint32_t value)
+{
+    return static_cast<unsigned char>((value >> 8) & 0xFF);
+}
+
+} // namespace
+
+bool exitPacketMode(const OutputStream* out)
+{
+    static const unsigned char kExit[27] = {
+        kNul, kNul, kNul, kEsc, 0x01,
+        '@', 'Z', 'R', 'P', ' ', '1', '2', '8', '4', '.', '4', '\n',
+        '@', 'Z', 'R', 'P', ' ', ' ', ' ', ' ', ' ', '\n',
+    };
+    return send(out, kExit, sizeof kExit);
+}
+
+bool resetPrinter(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kResetLetter};
+    return send(out, command, sizeof command);
+}
+
+bool carriageReturn(const OutputStream* out)
+{
+    return send(out, &kCarriageReturn, 1);
+}
+
+bool formFeed(const OutputStream* out)
+{
+    return send(out, &kFormFeed, 1);
+}
+
+bool selectTenCpi(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kTenCpiLetter};
+    return send(out, command, sizeof command);
+}
+
+bool selectSpeed(const OutputStream* out, uint8_t speed)
+{
+    const unsigned char command[] = {kFs, kSpeedLetter, speed};
+    return send(out, command, sizeof command);
+}
+
+bool selectDirection(const OutputStream* out, bool unidirectional)
+{
+    const unsigned char command[] = {kEsc, kDirectionLetter, static_cast<unsigned char>(unidirectional ? 1 : 0)};
+    return send(out, command, sizeof command);
+}
+
+bool setUnit(const OutputStream* out, uint8_t unit)
+{
+    const unsigned char command[] = {kEsc, kExtendedLetter, kUnitLetter, 1, 0, unit};
+    return send(out, command, sizeof command);
+}
+
+bool setPageLength(const OutputStream* out, uint16_t length)
+{
+    const unsigned char command[] = {kEsc, kExtendedLetter, kPageLengthLetter, 2, 0, low(length), high(length)};
+    return send(out, command, sizeof command);
+}
+
+bool setPageFormat(const OutputStream* out, uint16_t top, uint16_t bottom)
+{
+    const unsigned char command[] = {kEsc, kExtendedLetter, kPageFormatLetter, 4, 0,
+                                     low(top), high(top), low(bottom), high(bottom)};
+    return send(out, command, sizeof command);
+}
+
+bool feedPaper(const OutputStream* out, uint8_t steps)
+{
+    const unsigned char command[] = {kEsc, kFeedLetter, steps};
+    return send(out, command, sizeof command);
+}
+
+bool setHorizontalPosition(const OutputStream* out, uint16_t position)
+{
+    const unsigned char command[] = {kEsc, kPositionLetter, low(position), high(position)};
+    return send(out, command, sizeof command);
+}
+
+bool startBitImage(const OutputStream* out, uint8_t mode, uint16_t columns)
+{
+    const unsigned char command[] = {kEsc, kBitImageLetter, mode, low(columns), high(columns)};
+    return send(out, command, sizeof command);
+}
+
+bool moveToTearOff(const OutputStream* out, TearOffPosition position)
+{
+    const unsigned char command[] = {kEsc, kEndOfMedium, static_cast<unsigned char>(position)};
+    return send(out, command, sizeof command);
+}
+
+bool sendNulBytes(const OutputStream* out, uint32_t count)
+{
+    static const unsigned char kZeros[512] = {};
+    bool ok = true;
+    while (count > 0) {
+        const uint32_t n = count < sizeof kZeros ? count : static_cast<uint32_t>(sizeof kZeros);
+        ok &= send(out, kZeros, n);
+        count -= n;
+    }
+    return ok;
+}
+
+} // namespace impact
