@@ -11,10 +11,10 @@ constexpr double kDotGain = 1.6;
 // PAPPL inks a pixel whose darkness (0 white .. 255 black) is above its
 // threshold; ranks 0..255 (the order in which cells fill) become
 // thresholds so that darkness d inks a share (d/255)^kDotGain of the cells.
-unsigned char thresholdForRank(int rank)
+unsigned char thresholdForRank(int rank, double gain = kDotGain)
 {
     const double share = (rank + 0.5) / 256.0;
-    const double t = 255.0 * std::pow(share, 1.0 / kDotGain);
+    const double t = 255.0 * std::pow(share, 1.0 / gain) - (gain == 1.0 ? 0.5 : 0.0);
     return static_cast<unsigned char>(t > 254.0 ? 254.0 : t);
 }
 
@@ -37,6 +37,13 @@ void makeGraphicsDither(pappl_dither_t matrix)
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
             matrix[y][x] = thresholdForRank(bayerRank(x, y));
+}
+
+void makeLinearDither(pappl_dither_t matrix)
+{
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            matrix[y][x] = thresholdForRank(bayerRank(x, y), 1.0);
 }
 
 void makePhotoDither(pappl_dither_t matrix)

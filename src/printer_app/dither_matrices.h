@@ -10,3 +10,8 @@
 // lightened for the dot gain: a mid gray sets fewer than half the dots.
 void makeGraphicsDither(pappl_dither_t matrix);
 void makePhotoDither(pappl_dither_t matrix);
+
+// Darkness d inks a share d/255 of the cells (Bayer order), with no
+// allowance for dot gain: the density Ghostscript's screen gives a
+// document in the CUPS filter chain, and any darkness above 0 inks a cell.
+void makeLinearDither(pappl_dither_t matrix);

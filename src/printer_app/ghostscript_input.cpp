@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "printer_app/dither_matrices.h"
 #include "printer_app/ghostscript_run.h"
+#include "printer_app/gray_dither.h"
 #include "printer_app/pappl_job_host.h"
 
 using namespace impact;
@@ -39,10 +41,14 @@ void addFormatted(Arguments* args, int slot, const char* format, double a, doubl
 }
 
 // The command line the CUPS filter chain gives Ghostscript for this
-// printer's PPD, so both rasterise a document identically: the imageable
-// area only (the PPD's margins as .HWMargins), 1-bit black, the band height
-// as the row count. The document is named as many times as the job wants
-// copies.
+// printer's PPD, so both place a document's dots identically: the
+// imageable area only (the PPD's margins as .HWMargins), the band height as
+// the row count. But 8-bit darkness, dithered here with the job's matrix:
+// Ghostscript's own 1-bit screen at these resolutions has 18 levels and
+// leaves light colours and grays (yellow, anything under 6 % black) blank,
+// and which of them it keeps depends on whether the page goes through its
+// transparency compositor. Black and white come out the same either way.
+// The document is named as many times as the job wants copies.
 void buildArguments(const PrintJob* job, const pappl_pr_options_t* options, const char* file, uint32_t rows,
                     int copies, Arguments* args)
 {
@@ -56,7 +62,7 @@ void buildArguments(const PrintJob* job, const pappl_pr_options_t* options, cons
     addFormatted(args, 1, "-dMediaPosition=%.0f", job->mediaPosition);
     addFormatted(args, 2, "-dDEVICEWIDTHPOINTS=%g", size.width);
     addFormatted(args, 3, "-dDEVICEHEIGHTPOINTS=%g", size.length);
-    for (const char* fixed : {"-dcupsBitsPerColor=1", "-dcupsColorOrder=0", "-dcupsColorSpace=3"})
+    for (const char* fixed : {"-dcupsBitsPerColor=8", "-dcupsColorOrder=0", "-dcupsColorSpace=3"})
         addArg(args, fixed);
     addFormatted(args, 4, "-dcupsRowCount=%.0f", rows);
     std::snprintf(args->text[5], sizeof args->text[5], "-scupsPageSizeName=%s", size.name);
@@ -75,17 +81,20 @@ void buildArguments(const PrintJob* job, const pappl_pr_options_t* options, cons
 // resolution.
 int pageUsable(const cups_page_header2_t* header, const pappl_pr_options_t* options)
 {
-    return header->cupsBitsPerPixel == 1 && header->cupsColorSpace == CUPS_CSPACE_K &&
+    return header->cupsBitsPerPixel == 8 && header->cupsColorSpace == CUPS_CSPACE_K &&
            static_cast<int>(header->HWResolution[0]) == options->printer_resolution[0] &&
            static_cast<int>(header->HWResolution[1]) == options->printer_resolution[1] &&
-           header->cupsBytesPerLine == (header->cupsWidth + 7) / 8 && header->cupsHeight > 0;
+           header->cupsBytesPerLine == header->cupsWidth && header->cupsHeight > 0;
 }
 
 // Prints the pages as Ghostscript delivers them. 0 when all were printed.
 int printPages(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* options, uint32_t rows,
                int* pages)
 {
+    pappl_dither_t matrix;
+    makeLinearDither(matrix);
     cups_page_header2_t header;
+    unsigned char* gray = nullptr;
     unsigned char* line = nullptr;
     int status = 0;
     while (status == 0 && cupsRasterReadHeader2(raster, &header) != 0) {
@@ -98,22 +107,27 @@ int printPages(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* o
         }
         header.cupsRowCount = rows;
         header.NumCopies = 1;
+        auto* grownGray = static_cast<unsigned char*>(std::realloc(gray, header.cupsBytesPerLine));
+        gray = grownGray != nullptr ? grownGray : gray;
+        header.cupsBitsPerColor = header.cupsBitsPerPixel = 1;
+        header.cupsBytesPerLine = (header.cupsWidth + 7) / 8;
         auto* grown = static_cast<unsigned char*>(std::realloc(line, header.cupsBytesPerLine));
-        if (grown == nullptr) {
+        line = grown != nullptr ? grown : line;
+        if (grownGray == nullptr || grown == nullptr) {
             failPrintJob(job, "Out of memory.");
             status = 1;
             break;
         }
-        line = grown;
         if (printJobStartPage(job, &header) != 0) {
             status = 1;
             break;
         }
         for (uint32_t y = 0; y < header.cupsHeight && status == 0; ++y) {
-            if (cupsRasterReadPixels(raster, line, header.cupsBytesPerLine) == 0) {
+            if (cupsRasterReadPixels(raster, gray, header.cupsWidth) == 0) {
                 status = 2; // the document's conversion stopped in the middle of the page
                 break;
             }
+            ditherGrayLine(gray, header.cupsWidth, y, matrix, line);
             if (checkCancelled(job) || printJobPushLine(job, line) != 0)
                 status = 1;
         }
@@ -124,6 +138,7 @@ int printPages(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* o
             papplJobSetImpressionsCompleted(job->job, 1);
         }
     }
+    std::free(gray);
     std::free(line);
     return status;
 }

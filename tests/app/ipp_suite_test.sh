@@ -30,7 +30,7 @@ gs_run -sPAPERSIZE=a4 -r30 -sDEVICE=jpeggray -sOutputFile=gray.jpg
 
 timeout 240 ipptool -T 30 -V 2.0 -I -t -f document-a4.pdf "ipp://127.0.0.1:$port/ipp/print/dmp" \
   ipp-1.1.test ipp-2.0-only.test >"$scratch/report.txt" 2>&1 || true
-[[ -z $report ]] || cp "$scratch/report.txt" "$report"
+[[ -z $report ]] || { mkdir -p "$(dirname "$report")" && cp "$scratch/report.txt" "$report"; }
 summary=$(grep '^Summary:' "$scratch/report.txt" || true)
 [[ -n $summary ]] || { tail -n 20 "$scratch/report.txt" >&2; fail "ipptool did not finish the suite"; }
 echo "$summary"

@@ -5,7 +5,9 @@
 // --tolerance, default 0.03); --inked P; --page-end ff|roll; --length N (form
 // length of every page); --speed N|none; --mode M (every bit image);
 // --job-end reset|C|D; --like REF [--differ N] (each page's dots among REF's,
-// at most N of REF's missing); --cancelled (after the last run of 16 or more
+// at most N of REF's missing); --tint P:X0,Y0,X1,Y1 (the share of the box's
+// dot positions inked, which must not be 0); --covers REF (every 16x16-dot
+// tile REF inks has a dot in it or a tile next to it); --cancelled (after the last run of 16 or more
 // NULs only the page end and the job end). Exit 0 if all hold, 1 if not, 2
 // for bad arguments or an unreadable file.
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -91,6 +94,39 @@ size_t common(const std::vector<Dot>& dots, const std::vector<Dot>& ref)
     return n;
 }
 
+// Tiles of 16 x 16 dots with a dot in them, as (row << 32 | column).
+std::set<uint64_t> inkedTiles(const std::vector<Dot>& dots)
+{
+    std::set<uint64_t> tiles;
+    for (const Dot& d : dots)
+        tiles.insert(static_cast<uint64_t>(d.y / 16) << 32 | static_cast<uint64_t>(d.x / 16));
+    return tiles;
+}
+
+// Every tile ref inks is inked here or next to it.
+void checkCovers(const std::vector<Dot>& dots, const std::vector<Dot>& ref, size_t number, const char* name)
+{
+    const std::set<uint64_t> here = inkedTiles(dots), there = inkedTiles(ref);
+    size_t lost = 0, onlyHere = 0;
+    for (uint64_t tile : there) {
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy)
+            for (int dx = -1; dx <= 1 && !near; ++dx)
+                near = here.count(tile + (static_cast<uint64_t>(static_cast<int64_t>(dy)) << 32) +
+                                  static_cast<uint64_t>(static_cast<int64_t>(dx))) != 0;
+        if (!near && lost++ == 0)
+            std::printf("page %zu: blank here, the tile at dot %llu,%llu\n", number,
+                        static_cast<unsigned long long>(tile & 0xffffffffu) * 16,
+                        static_cast<unsigned long long>(tile >> 32) * 16);
+    }
+    for (uint64_t tile : here)
+        onlyHere += there.count(tile) == 0;
+    std::printf("page %zu: %zu tiles inked, %zu in %s, %zu of them blank here, %zu inked only here\n", number,
+                here.size(), there.size(), name, lost, onlyHere);
+    if (lost != 0)
+        fail("page %zu: %zu tiles %s inks are blank", number, lost, name);
+}
+
 // A stream cancelled in a page: a run of at least 16 NULs, after the last
 // one only the page end and the job end.
 void checkCancelled(const DecodedStream& s)
@@ -120,7 +156,7 @@ int main(int argc, char** argv)
     // Every option's values in order; the last one counts where one is taken.
     std::map<std::string, std::vector<std::string>> o;
     const std::string known = " --pins --dpi --pages --box --inked --tolerance --page-end --length --speed --mode "
-                              "--job-end --like --differ ";
+                              "--job-end --like --differ --tint --covers ";
     std::string file;
     bool usage = false;
     for (int i = 1; i < argc; ++i) {
@@ -182,6 +218,28 @@ int main(int argc, char** argv)
         if (const Page* page = pageAt(number))
             checkInk(pageDots(*page, hdpi, vdpi), number, pageBoxes, hdpi, vdpi,
                      std::atof(opt("--tolerance", "0.03").c_str()));
+    for (const std::string& v : o["--tint"]) {
+        Box b;
+        if (std::sscanf(v.c_str(), "%d:%lf,%lf,%lf,%lf", &b.page, &b.x0, &b.y0, &b.x1, &b.y1) != 5)
+            return 2;
+        const Page* page = pageAt(b.page);
+        if (page == nullptr)
+            continue;
+        const auto xa = static_cast<int64_t>(b.x0 * hdpi), xb = static_cast<int64_t>(b.x1 * hdpi);
+        const auto ya = static_cast<int64_t>(b.y0 * vdpi), yb = static_cast<int64_t>(b.y1 * vdpi);
+        size_t inked = 0;
+        for (const Dot& d : pageDots(*page, hdpi, vdpi))
+            inked += d.x >= xa && d.x < xb && d.y >= ya && d.y < yb;
+        const double share = static_cast<double>(inked) / static_cast<double>((xb - xa) * (yb - ya));
+        std::printf("tint %s: %.4f\n", v.c_str(), share);
+        if (inked == 0)
+            fail("page %d: no dot in %s", b.page, v.c_str());
+    }
+    if (const std::string covers = opt("--covers"); !covers.empty()) {
+        const DecodedStream r = decodeBytes(readFile(covers), pins);
+        for (size_t p = 0; p < std::min(r.pages.size(), s.pages.size()); ++p)
+            checkCovers(pageDots(s.pages[p], hdpi, vdpi), pageDots(r.pages[p], hdpi, vdpi), p + 1, covers.c_str());
+    }
     for (const std::string& v : o["--inked"])
         if (const Page* page = pageAt(std::atoi(v.c_str())); page != nullptr && pageDotCount(*page) == 0)
             fail("page %s has no dots", v.c_str());
