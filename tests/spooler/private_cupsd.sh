@@ -73,7 +73,13 @@ while IFS='|' read -r name driver doc options checks; do
   queue "$name" "$out/$name.prn" $driver
   cups lp -d "$name" $options "$scratch/$doc" >>"$scratch/log/lp.log" || fail "lp to $name failed"
 done <<<"$jobs"
-cupsd_jobs_done 7
+# Plain text goes to texttoimpact: the printer's fonts, 12 cpi, a 6-inch form.
+printf 'Delivery note 7\n\xc3\x84pfel\tkg 2\n' >"$scratch/note.txt"
+chmod 644 "$scratch/note.txt"
+queue text "$out/text.prn" -P "$ppd24"
+cups lp -d text -o cpi=12 -o PageSize=Custom.8.5x6in -o InputSlot=Tractor -o KXTearOff=On -o KXCharTable=PC850 \
+  "$scratch/note.txt" >>"$scratch/log/lp.log" || fail "lp to text failed"
+cupsd_jobs_done 8
 if grep -E '\[Job [0-9]+\] PID [0-9]+ \(.*\) (stopped with status|crashed on signal|was terminated)' \
   "$scratch/log/error_log" >&2; then
   fail "filters of the jobs above failed"
@@ -86,6 +92,11 @@ expect_tail "$out/tearoff.prn" "0c 0d 1b 19 43" "tear-off job end"
 expect_count "$out/rollpaper.prn" 2 "1b 4a 18 1b 28 43 02 00 f0 1e" "roll-paper page end"
 expect_tail "$out/rollpaper.prn" "1b 4a 18 1b 28 43 02 00 f0 1e 0d 1b 19 44" "roll-paper job end"
 expect_count "$out/normal.prn" 1 "1b 55 01" "unidirectional printing"
+grep -q "texttoimpact) exited with no errors" "$scratch/log/error_log" || fail "the text job did not go to texttoimpact"
+expect_count "$out/text.prn" 1 "1b 28 43 02 00 70 08" "text: 6-inch form length"
+expect_count "$out/text.prn" 1 "1b 4d 1b 32 1b 52 00 1b 36 1b 28 74 03 00 01 03 00" "text: 12 cpi, PC850"
+expect_tail "$out/text.prn" "44 65 6c 69 76 65 72 79 20 6e 6f 74 65 20 37 0d 0a 8e 70 66 65 6c 20 20 20 6b 67 20 32 0d 0c 0d 1b 19 43" \
+  "text: the lines, the form feed and the tear-off"
 # One form length a job; the 9-pin margins from the page size: 9 and 18 pt,
 # 54 and 2484 in 1/432 in.
 expect_count "$out/form6.prn" 1 "1b 28 43 02 00 70 08" "6-inch form length"

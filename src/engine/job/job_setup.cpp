@@ -21,7 +21,9 @@ const char* attributeValue(ppd_file_t* ppd, const char* name)
     return attr->value;
 }
 
-StatusCode readPpd(JobState* state, ppd_file_t* ppd, const char* optionsText)
+} // namespace
+
+StatusCode setupJobFromPpd(JobState* state, ppd_file_t* ppd, const char* optionsText)
 {
     ppdMarkDefaults(ppd);
 
@@ -62,8 +64,6 @@ StatusCode readPpd(JobState* state, ppd_file_t* ppd, const char* optionsText)
     return 0;
 }
 
-} // namespace
-
 long attributeNumber(const char* text)
 {
     return std::strtol(text, nullptr, 10);
@@ -92,7 +92,7 @@ StatusCode setupJob(JobState* state, const char* optionsText, const char* ppdPat
         statusLine(&state->host.status, kPpdReadError);
         return 2;
     }
-    StatusCode status = readPpd(state, ppd, optionsText);
+    StatusCode status = setupJobFromPpd(state, ppd, optionsText);
     if (status == 0) {
         state->raster = source != nullptr && source->read != nullptr
                             ? cupsRasterOpenIO(source->read, source->context, CUPS_RASTER_READ)

@@ -31,6 +31,11 @@ struct RasterSource {
 // and opens the raster stream last.
 StatusCode setupJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source);
 
+// The part of setupJob that reads the open PPD: marks its defaults and the
+// options text, captures the option choices, units, page size and printer
+// attributes. For a job that reads no raster (a text job).
+StatusCode setupJobFromPpd(JobState* state, ppd_file_t* ppd, const char* optionsText);
+
 // A job set up without a PPD: the printer's class and the page size as the
 // PPD would give them. The option choices are set with setOptionChoice.
 struct JobConfig {

@@ -111,6 +111,18 @@ PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi)
     return metrics;
 }
 
+int32_t chooseSpeed(JobState* state)
+{
+    state->speed = 0;
+    const char* speedChoice = optionLookup(&state->options, "KXSpeed");
+    if (speedChoice == nullptr || std::strcmp(speedChoice, "Default") == 0)
+        return -1;
+    if (std::strstr(speedChoice, "High") == nullptr)
+        return 0;
+    state->speed = 1;
+    return 1;
+}
+
 StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
 {
     if (state == nullptr || header == nullptr)
@@ -129,17 +141,7 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
     computePrintableArea(state, header);
     const PageMetrics metrics = computePageMetrics(&state->pageSize, state->units.baseDpi);
 
-    state->speed = 0;
-    int32_t speedArg = -1;
-    const char* speedChoice = optionLookup(&state->options, "KXSpeed");
-    if (speedChoice != nullptr && std::strcmp(speedChoice, "Default") != 0) {
-        if (std::strstr(speedChoice, "High") != nullptr) {
-            state->speed = 1;
-            speedArg = 1;
-        } else {
-            speedArg = 0;
-        }
-    }
+    const int32_t speedArg = chooseSpeed(state);
 
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
                           state->graphicsFlags, nullptr))
