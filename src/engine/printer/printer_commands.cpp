@@ -120,4 +120,96 @@ bool sendNulBytes(const OutputStream* out, uint32_t count)
     return ok;
 }
 
+bool selectLetterQuality(const OutputStream* out, bool letterQuality)
+{
+    const unsigned char command[] = {kEsc, kQualityLetter, static_cast<unsigned char>(letterQuality ? 1 : 0)};
+    return send(out, command, sizeof command);
+}
+
+bool selectTwelveCpi(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kTwelveCpiLetter};
+    return send(out, command, sizeof command);
+}
+
+bool selectFifteenCpi(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kFifteenCpiLetter};
+    return send(out, command, sizeof command);
+}
+
+bool selectCondensed(const OutputStream* out)
+{
+    return send(out, &kShiftIn, 1);
+}
+
+bool selectSixLpi(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kSixLpiLetter};
+    return send(out, command, sizeof command);
+}
+
+bool selectEightLpi(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kEightLpiLetter};
+    return send(out, command, sizeof command);
+}
+
+bool selectCharacterSet(const OutputStream* out, uint8_t set)
+{
+    const unsigned char command[] = {kEsc, kCharacterSetLetter, set};
+    return send(out, command, sizeof command);
+}
+
+bool printUpperCodes(const OutputStream* out)
+{
+    const unsigned char command[] = {kEsc, kUpperCodesPrintLetter};
+    return send(out, command, sizeof command);
+}
+
+bool assignCharacterTable(const OutputStream* out, uint8_t slot, uint8_t d2, uint8_t d3)
+{
+    const unsigned char command[] = {kEsc, kExtendedLetter, kCharacterTableLetter, 3, 0, slot, d2, d3};
+    return send(out, command, sizeof command);
+}
+
+bool selectCharacterTable(const OutputStream* out, uint8_t slot)
+{
+    const unsigned char command[] = {kEsc, kCharacterTableLetter, slot};
+    return send(out, command, sizeof command);
+}
+
+bool setLeftMargin(const OutputStream* out, uint8_t column)
+{
+    const unsigned char command[] = {kEsc, kLeftMarginLetter, column};
+    return send(out, command, sizeof command);
+}
+
+bool setRightMargin(const OutputStream* out, uint8_t column)
+{
+    const unsigned char command[] = {kEsc, kRightMarginLetter, column};
+    return send(out, command, sizeof command);
+}
+
+bool lineFeeds(const OutputStream* out, uint32_t count)
+{
+    static const unsigned char kFeeds[64] = {
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+        kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed, kLineFeed,
+    };
+    bool ok = true;
+    while (count > 0) {
+        const uint32_t n = count < sizeof kFeeds ? count : static_cast<uint32_t>(sizeof kFeeds);
+        ok &= send(out, kFeeds, n);
+        count -= n;
+    }
+    return ok;
+}
+
 } // namespace impact

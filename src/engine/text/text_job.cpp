@@ -9,6 +9,7 @@
 #include "engine/printer/page_setup.h"
 #include "engine/printer/unit_scaling.h"
 #include "engine/job/option_table.h"
+#include "engine/printer/printer_commands.h"
 #include "engine/text/char_encoding.h"
 
 namespace impact {
@@ -74,11 +75,11 @@ void flushLine(TextJob* job)
     JobState* state = job->state;
     if (job->lineLength != 0 && !state->over && !serviceCancellation(state)) {
         const OutputStream* out = &state->host.printer;
-        int failed = sendLineFeeds(out, job->line - job->headLine);
+        bool ok = lineFeeds(out, job->line - job->headLine);
         job->headLine = job->line;
         job->lineBytes[job->lineLength] = kCarriageReturn;
-        failed |= writeAll(out, job->lineBytes, job->lineLength + 1);
-        if (failed) {
+        ok &= writeAll(out, job->lineBytes, job->lineLength + 1) == 0;
+        if (!ok) {
             statusLine(&state->host.status, kOutputError);
             failJob(state, 5);
         }

@@ -12,7 +12,7 @@
 
 #include "engine/job/job_state.h"
 #include "engine/text/input_decoder.h"
-#include "engine/text/text_commands.h"
+#include "engine/text/text_setup.h"
 #include "engine/text/text_settings.h"
 
 namespace impact {
