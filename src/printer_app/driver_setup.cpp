@@ -9,6 +9,7 @@
 #include "printer_app/raster_driver.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/test_page.h"
+#include "printer_app/text_options.h"
 #include "printer_app/vendor_options.h"
 
 namespace {
@@ -124,5 +125,6 @@ bool setUpDriver(pappl_system_t* system, const char* driverName, const char*, co
 
     *attrs = ippNew();
     describeVendorOptions(data, *attrs);
+    describeTextOptions(spec, data, *attrs);
     return true;
 }

@@ -7,6 +7,7 @@
 #include "printer_app/driver_setup.h"
 #include "printer_app/ghostscript_input.h"
 #include "printer_app/raw_input.h"
+#include "printer_app/text_input.h"
 #include "printer_app/web_strings.h"
 
 namespace {
@@ -58,14 +59,16 @@ pappl_loglevel_t parseLogLevel(const char* text)
     return PAPPL_LOGLEVEL_WARN;
 }
 
-// Documents whose type the client did not say: PDF and PostScript by
-// their first bytes; PAPPL knows the rest.
+// Documents whose type the client did not say: PDF, PostScript and plain
+// text by their first bytes; PAPPL knows the rest.
 const char* detectFormat(const unsigned char* header, size_t size, void*)
 {
     if (size >= 5 && std::memcmp(header, "%PDF-", 5) == 0)
         return "application/pdf";
     if (size >= 2 && std::memcmp(header, "%!", 2) == 0)
         return "application/postscript";
+    if (looksLikeText(header, size))
+        return "text/plain";
     return nullptr;
 }
 
@@ -109,6 +112,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     papplSystemAddMIMEFilter(system, "application/pdf", "image/pwg-raster", printWithGhostscript, ghostscript);
     papplSystemAddMIMEFilter(system, "application/postscript", "image/pwg-raster", printWithGhostscript,
                              ghostscript);
+    papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
     return system;
 }
