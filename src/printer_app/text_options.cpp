@@ -75,7 +75,9 @@ bool resolveTextSettings(pappl_job_t* job, const pappl_pr_options_t* options, co
     const char* badName = nullptr;
     const char* value = nullptr;
     auto take = [&](const char* name, auto parse) {
-        value = badName == nullptr ? optionValue(name, options, printerAttrs, buffer, sizeof buffer) : nullptr;
+        if (badName != nullptr)
+            return;
+        value = optionValue(name, options, printerAttrs, buffer, sizeof buffer);
         if (value != nullptr && !parse(value))
             badName = name;
     };
