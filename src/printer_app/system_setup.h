@@ -4,7 +4,7 @@
 #include <pappl/pappl.h>
 
 inline constexpr const char* kAppName = "impact-printer-app";
-inline constexpr const char* kAppVersion = "1.0.0";
+inline constexpr const char* kAppVersion = IMPACT_VERSION; // the project version, from CMake
 
 // papplMainloop's system callback; data is a GhostscriptSettings. Besides
 // PAPPL's server options it takes ghostscript-idle-limit=SECONDS.
