@@ -47,6 +47,7 @@ TEST(TextDecode, StreamsDecodeBackToTheirTextAtTheirPitchAndSpacing)
          "\x9D\xA2\xAB\x9F\r", "\n\nŁóźč\n", 144, 360, 0},
         {"ESC R 0, ESC 6, a table not known", "\x1BR\x00\x1B" "6\x1B(t\x03\x00\x01\x63\x00\x1Bt\x01"s,
          "#@\xC4\r", "#@\xEF\xBF\xBD\n", 216, 360, 0},
+        {"ESC 3 0: the second line over the first", "\x1B" "3\x00"s, "ab\r\ncd\r", "cd\n", 216, 0, 0},
     };
     for (const auto& c : cases) {
         const DecodedStream d = decodeBytes(textJob(c.setup, c.body));

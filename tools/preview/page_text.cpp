@@ -50,7 +50,7 @@ std::string pageText(const Page& page)
         while (end < chars.size() && chars[end]->y == y)
             ++end;
         // Blank lines above: the first line counts from the top of the page.
-        const int64_t lines = roundedRatio(y - lineY, chars[i]->lineSpacing);
+        const int64_t lines = roundedRatio(y - lineY, std::max<int64_t>(1, chars[i]->lineSpacing));
         text.append(static_cast<size_t>(std::max<int64_t>(0, first ? lines : lines - 1)), '\n');
         std::vector<uint32_t> row;
         for (size_t k = i; k < end; ++k) {
