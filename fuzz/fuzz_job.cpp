@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/job/job_run.h"
+#include "filter/filter_job.h"
 #include "engine/job/memory_raster.h"
 #include "fuzz_support.h"
 
@@ -53,6 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     initJobState(&job, &host);
     MemoryRaster raster = {data + 1, size - 1, 0};
     const RasterSource source = memoryRasterSource(&raster);
-    runJob(&job, kOptions[(selector >> 2) & 7], kPpds[selector & 3], &source);
+    runFilterJob(&job, kOptions[(selector >> 2) & 7], kPpds[selector & 3], &source);
     return 0;
 }

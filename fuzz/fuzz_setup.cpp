@@ -12,7 +12,7 @@
 
 #include <cups/raster.h>
 
-#include "engine/job/job_run.h"
+#include "filter/filter_job.h"
 #include "engine/job/memory_raster.h"
 #include "fuzz_support.h"
 #include "black_page_header.h"
@@ -96,6 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     initJobState(&state, &host);
     MemoryRaster raster = {gRasterBytes[job].data(), gRasterBytes[job].size(), 0};
     const RasterSource source = memoryRasterSource(&raster);
-    runJob(&state, options.c_str(), memoryFilePath(gPpd).c_str(), &source);
+    runFilterJob(&state, options.c_str(), memoryFilePath(gPpd).c_str(), &source);
     return 0;
 }

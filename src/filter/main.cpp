@@ -10,7 +10,7 @@
 #include "filter/sigterm_cancel.h"
 #include "filter/raster_input.h"
 #include "engine/output/status_messages.h"
-#include "engine/job/job_run.h"
+#include "filter/filter_job.h"
 
 using namespace impact;
 
@@ -18,7 +18,7 @@ namespace {
 
 // The one job of the process: printer data to standard output, status
 // lines to standard error, cancelled by SIGTERM.
-StatusCode runFilterJob(int descriptor, const char* optionsText)
+StatusCode runProcessJob(int descriptor, const char* optionsText)
 {
     static FdWriter writer;
     static RasterReader reader;
@@ -31,7 +31,7 @@ StatusCode runFilterJob(int descriptor, const char* optionsText)
     bridgeTermination(&job, &host);
     initJobState(&job, &host);
     const RasterSource source = rasterInputSource(&reader);
-    return runJob(&job, optionsText, std::getenv("PPD"), &source);
+    return ::runFilterJob(&job, optionsText, std::getenv("PPD"), &source);
 }
 
 } // namespace
@@ -47,14 +47,14 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
 
     if (argc == 6)
-        return runFilterJob(0, argv[5]);
+        return runProcessJob(0, argv[5]);
 
     int descriptor = ::open(argv[6], O_RDONLY);
     if (descriptor < 0) {
         std::perror(kOpenRasterPrefix);
         return 1;
     }
-    StatusCode status = runFilterJob(descriptor, argv[5]);
+    StatusCode status = runProcessJob(descriptor, argv[5]);
     if (descriptor > 0)
         ::close(descriptor);
     return status;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <sys/types.h>
 
-#include "engine/job/job_setup.h"
+#include "engine/job/raster_source.h"
 
 inline constexpr size_t kRasterReaderBytes = 128 * 1024;
 

@@ -19,6 +19,7 @@
 #include "engine/job/job_setup.h"
 #include "engine/text/text_job.h"
 #include "engine/text/text_option_values.h"
+#include "filter/ppd_settings.h"
 
 using namespace impact;
 
@@ -39,9 +40,12 @@ StatusCode setUpTextJob(JobState* job, const char* optionsText, TextSettings* se
         statusLine(&job->host.status, kPpdReadError);
         return 2;
     }
-    StatusCode status = setupJobFromPpd(job, ppd, optionsText);
+    JobSettings jobSettings;
+    StatusCode status = settingsFromOpenPpd(ppd, optionsText, &job->host.status, &jobSettings);
     if (status == 0)
-        readTextSettings(ppd, optionsText, job->units.baseDpi == kUnitsModel0.baseDpi, &job->host.status,
+        status = configureJob(job, &jobSettings);
+    if (status == 0)
+        readTextSettings(ppd, optionsText, jobSettings.printerClass == PrinterClass::NinePin, &job->host.status,
                          settings);
     ppdClose(ppd);
     return status;

@@ -4,6 +4,8 @@
 // resolutions than PAPPL lets one driver list (four).
 #include <cstdint>
 
+#include "engine/job/job_settings.h"
+
 struct ResolutionSpec {
     int x;        // dots per inch across
     int y;        // dots per inch down
@@ -16,9 +18,9 @@ struct DriverSpec {
     const char* name;        // PAPPL driver name
     const char* description; // shown by `drivers` and the web interface
     const char* makeAndModel;
-    int modelNumber;         // 0: 9-pin class, 1: 24-pin class
+    impact::PrinterClass printerClass;
     uint16_t graphicsFlags;  // flagged (high-speed) bit-image modes allowed
-    uint8_t speedCommand;    // the speed command may be sent
+    bool speedCommand;       // the speed command may be sent
     int resolutionCount;
     // Draft first, finest last: PAPPL picks the first for print-quality
     // draft, the last for high and the middle one (index count/2) for

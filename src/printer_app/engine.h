@@ -6,4 +6,3 @@
 #include "engine/job/page_flow.h"
 #include "engine/job/job_setup.h"
 #include "engine/job/job_state.h"
-#include "engine/job/option_table.h"

@@ -57,7 +57,7 @@ void buildArguments(const PrintJob* job, const pappl_pr_options_t* options, cons
                               "-dNOMEDIAATTRS", "-dShowAcroForm", "-sstdout=%stderr", "-sOutputFile=%stdout",
                               "-sDEVICE=cups"})
         addArg(args, fixed);
-    const ppd_size_t& size = job->pageSize;
+    const impact::PageGeometry& size = job->media.page;
     addFormatted(args, 0, "-r%.0fx%.0f", options->printer_resolution[0], options->printer_resolution[1]);
     addFormatted(args, 1, "-dMediaPosition=%.0f", job->mediaPosition);
     addFormatted(args, 2, "-dDEVICEWIDTHPOINTS=%g", size.width);
@@ -65,7 +65,7 @@ void buildArguments(const PrintJob* job, const pappl_pr_options_t* options, cons
     for (const char* fixed : {"-dcupsBitsPerColor=8", "-dcupsColorOrder=0", "-dcupsColorSpace=3"})
         addArg(args, fixed);
     addFormatted(args, 4, "-dcupsRowCount=%.0f", rows);
-    std::snprintf(args->text[5], sizeof args->text[5], "-scupsPageSizeName=%s", size.name);
+    std::snprintf(args->text[5], sizeof args->text[5], "-scupsPageSizeName=%s", job->media.name);
     addArg(args, args->text[5]);
     addArg(args, "-c");
     std::snprintf(args->text[6], sizeof args->text[6],

@@ -85,7 +85,7 @@ int printImage(PrintJob* job, const pappl_pr_options_t* options)
         findResolution(job->driver, options->header.HWResolution[0], options->header.HWResolution[1]);
     SheetCrop area;
     cups_page_header2_t header;
-    if (resolution == nullptr || planSheetCrop(&options->header, &job->pageSize, resolution->rows, &area, &header) != 0) {
+    if (resolution == nullptr || planSheetCrop(&options->header, &job->media.page, resolution->rows, &area, &header) != 0) {
         failPrintJob(job, "The job's resolution is not one this printer prints.");
         return 1;
     }

@@ -23,15 +23,15 @@ constexpr MediaSpec kMedia[] = {
 };
 
 constexpr SourceSpec kSources[] = {
-    {"tractor", "Tractor", "continuous", 1},
-    {"tractor-front", "TractorFront", "continuous", 2},
-    {"main-roll", "RollPaper", "continuous", 3},
-    {"manual", "CutSheet", "stationery", 4},
+    {"tractor", impact::PaperSource::Tractor, "continuous", 1},
+    {"tractor-front", impact::PaperSource::TractorFront, "continuous", 2},
+    {"main-roll", impact::PaperSource::RollPaper, "continuous", 3},
+    {"manual", impact::PaperSource::CutSheet, "stationery", 4},
 };
 
 constexpr float kPointsPer100mm = 72.0f / 2540.0f;
 
-void setImageableArea(ppd_size_t* size)
+void setImageableArea(impact::PageGeometry* size)
 {
     size->left = kMarginLeft;
     size->bottom = kMarginBottom;
@@ -51,9 +51,10 @@ const MediaSpec* mediaAt(int index)
     return index >= 0 && index < mediaCount() ? &kMedia[index] : nullptr;
 }
 
-int pageSizeForMedia(const pappl_media_col_t* media, ppd_size_t* size)
+int pageSizeForMedia(const pappl_media_col_t* media, MediaSize* mediaSize)
 {
-    *size = ppd_size_t{};
+    *mediaSize = MediaSize{};
+    impact::PageGeometry* size = &mediaSize->page;
     const MediaSpec* known = nullptr;
     for (const MediaSpec& spec : kMedia) {
         const bool sameName = std::strcmp(spec.pwgName, media->size_name) == 0;
@@ -65,13 +66,13 @@ int pageSizeForMedia(const pappl_media_col_t* media, ppd_size_t* size)
         }
     }
     if (known != nullptr) {
-        std::snprintf(size->name, sizeof size->name, "%s", known->ppdName);
+        std::snprintf(mediaSize->name, sizeof mediaSize->name, "%s", known->ppdName);
         size->width = known->width;
         size->length = known->length;
     } else {
         size->width = media->size_width * kPointsPer100mm;
         size->length = media->size_length * kPointsPer100mm;
-        std::snprintf(size->name, sizeof size->name, "Custom.%gx%g", size->width, size->length);
+        std::snprintf(mediaSize->name, sizeof mediaSize->name, "Custom.%gx%g", size->width, size->length);
         // Half a point of slack for the rounding of hundredths of millimetres.
         if (!(size->width >= kMinWidth - 0.5f && size->width <= kMaxWidth + 0.5f &&
               size->length >= kMinLength - 0.5f && size->length <= kMaxLength + 0.5f))

@@ -1,10 +1,10 @@
 #pragma once
 // The paper sizes and sources the printers take, in PWG names (what IPP
-// clients and PAPPL use) and as the PPD describes them (what the engine is
-// given, so a page has the geometry it has through the CUPS filter).
-#include <cups/ppd.h>
-
+// clients and PAPPL use) with the geometry the PPD gives them, so a page
+// has the geometry it has through the CUPS filter.
 #include <pappl/pappl.h>
+
+#include "engine/job/job_settings.h"
 
 // The sheet's margins the print head cannot reach, in points (the PPD's
 // HWMargins): left, bottom, right, top.
@@ -30,15 +30,22 @@ inline constexpr const char* kDefaultMedia = "iso_a4_210x297mm";
 inline constexpr const char* kCustomMinMedia = "custom_min_1x1in";
 inline constexpr const char* kCustomMaxMedia = "custom_max_15x22in";
 
+// A job's page: the PPD's name for it (Ghostscript is told it) and its
+// geometry in points.
+struct MediaSize {
+    char name[64];
+    impact::PageGeometry page;
+};
+
 // The job's page size for the engine: a known size by name (or by its
 // dimensions within half a millimetre), else the custom size in points;
 // the imageable area from the margins above. 0, or 22 when the size is
 // outside what the printers take.
-int pageSizeForMedia(const pappl_media_col_t* media, ppd_size_t* size);
+int pageSizeForMedia(const pappl_media_col_t* media, MediaSize* size);
 
 struct SourceSpec {
     const char* pwgName;   // media-source keyword
-    const char* inputSlot; // the PPD's InputSlot choice
+    impact::PaperSource source;
     const char* mediaType; // media-type of the paper loaded there
     int mediaPosition;     // the InputSlot's position number in the PPD
 };

@@ -15,7 +15,7 @@ uint32_t dotsCovering(float points, uint32_t dpi)
 
 } // namespace
 
-int planSheetCrop(const cups_page_header2_t* sheet, const ppd_size_t* pageSize, uint32_t rows,
+int planSheetCrop(const cups_page_header2_t* sheet, const impact::PageGeometry* pageSize, uint32_t rows,
                   SheetCrop* crop, cups_page_header2_t* engineHeader)
 {
     const uint32_t hdpi = sheet->HWResolution[0], vdpi = sheet->HWResolution[1];

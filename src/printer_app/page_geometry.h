@@ -5,8 +5,9 @@
 // imageable area only) has it.
 #include <cstdint>
 
-#include <cups/ppd.h>
 #include <cups/raster.h>
+
+#include "engine/job/job_settings.h"
 
 struct SheetCrop {
     uint32_t skipLines;   // sheet lines above the printable area
@@ -20,7 +21,7 @@ struct SheetCrop {
 // The printable area of a sheet raster with this header and page size,
 // and the engine's header for it (band height rows). 0, or 22 when the
 // header is not a usable 1-bit black page.
-int planSheetCrop(const cups_page_header2_t* sheet, const ppd_size_t* pageSize, uint32_t rows,
+int planSheetCrop(const cups_page_header2_t* sheet, const impact::PageGeometry* pageSize, uint32_t rows,
                   SheetCrop* crop, cups_page_header2_t* engineHeader);
 
 // One printable line from a sheet line: the dots from skipDots on, the

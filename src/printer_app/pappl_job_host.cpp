@@ -90,13 +90,40 @@ int cancelRequested(void* context, uint32_t* pendingBytes)
     return papplJobIsCanceled(job->job) ? 1 : 0;
 }
 
-// The printer's vendor options for the engine, each from the job, the
-// printer's default or the option's own default. 0, or 22 with the job's
-// message set for a value the option does not have.
-int applyOptions(PrintJob* job, const pappl_pr_options_t* options)
+// Sets one of the printer's own settings.
+void applyVendorValue(VendorSetting setting, int value, JobSettings* settings, bool* rollPaperSaving, bool* tearOff)
+{
+    switch (setting) {
+    case VendorSetting::Speed:
+        settings->speed = static_cast<PrintSpeed>(value);
+        break;
+    case VendorSetting::Direction:
+        settings->direction = static_cast<PrintDirection>(value);
+        break;
+    case VendorSetting::Margins:
+        settings->margins = static_cast<MarginOwner>(value);
+        break;
+    case VendorSetting::PacketModeExit:
+        settings->packetModeExit = value != 0;
+        break;
+    case VendorSetting::RollPaperSaving:
+        *rollPaperSaving = value != 0;
+        break;
+    case VendorSetting::TearOff:
+        *tearOff = value != 0;
+        break;
+    }
+}
+
+// The printer's own settings, each from the job, the printer's default or
+// the option's own default, and the paper handling of the job's source. 0,
+// or 22 with the job's message set for a value the option does not have.
+int applyOptions(PrintJob* job, const pappl_pr_options_t* options, PaperSource source, JobSettings* settings)
 {
     ipp_t* printerAttrs = papplPrinterGetDriverAttributes(papplJobGetPrinter(job->job));
     int status = 0;
+    bool rollPaperSaving = false;
+    bool tearOff = false;
     for (int i = 0; i < vendorOptionCount() && status == 0; ++i) {
         const VendorOption* option = vendorOptionAt(i);
         const char* badValue = nullptr;
@@ -111,15 +138,11 @@ int applyOptions(PrintJob* job, const pappl_pr_options_t* options)
             status = 22;
             break;
         }
-        status = setOptionChoice(&job->engine.options, option->ppdKeyword, value->ppdChoice);
-        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s=%s (%s %s)", option->name, value->keyword,
-                    option->ppdKeyword, value->ppdChoice);
+        applyVendorValue(option->setting, value->value, settings, &rollPaperSaving, &tearOff);
+        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s=%s", option->name, value->keyword);
     }
     ippDelete(printerAttrs);
-    if (status == 0)
-        status = setOptionChoice(&job->engine.options, "InputSlot", job->inputSlot);
-    if (status == 0)
-        status = setOptionChoice(&job->engine.options, "PageSize", job->pageSize.name);
+    setPaperHandling(settings, source, rollPaperSaving, tearOff);
     return status;
 }
 
@@ -158,8 +181,8 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
                            papplPrinterGetDriverName(printer));
         return nullptr;
     }
-    ppd_size_t pageSize;
-    if (pageSizeForMedia(&options->media, &pageSize) != 0) {
+    MediaSize media;
+    if (pageSizeForMedia(&options->media, &media) != 0) {
         papplJobSetMessage(papplJob, "The paper size %s (%.1f x %.1f mm) is outside what the printer takes.",
                            options->media.size_name, options->media.size_width / 100.0,
                            options->media.size_length / 100.0);
@@ -176,9 +199,8 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     papplDeviceGetMetrics(device, &metrics);
     job->deviceBaseline = metrics.write_bytes;
     job->driver = driver;
-    job->pageSize = pageSize;
+    job->media = media;
     const SourceSpec* source = findSource(options->media.source);
-    job->inputSlot = source->inputSlot;
     job->mediaPosition = source->mediaPosition;
 
     JobHost host{};
@@ -188,22 +210,22 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     host.context = job;
     initJobState(&job->engine, &host);
 
-    JobConfig config{};
-    config.modelNumber = driver->modelNumber;
-    config.pageSize = pageSize;
-    config.graphicsFlags = driver->graphicsFlags;
-    config.speedCommandEnabled = driver->speedCommand;
-    if (configureJob(&job->engine, &config) != 0) {
+    JobSettings settings{};
+    settings.printerClass = driver->printerClass;
+    settings.page = media.page;
+    settings.graphicsFlags = driver->graphicsFlags;
+    settings.speedCommand = driver->speedCommand;
+    if (applyOptions(job, options, source->source, &settings) != 0) {
+        delete job;
+        return nullptr;
+    }
+    if (configureJob(&job->engine, &settings) != 0) {
         papplJobSetMessage(papplJob, "The job's settings could not be applied.");
         delete job;
         return nullptr;
     }
-    if (applyOptions(job, options) != 0) {
-        delete job;
-        return nullptr;
-    }
     papplLogJob(papplJob, PAPPL_LOGLEVEL_INFO, "%s, %s (%gx%g points), %s, %dx%d dpi", driver->name,
-                pageSize.name, pageSize.width, pageSize.length, job->inputSlot, options->printer_resolution[0],
+                media.name, media.page.width, media.page.length, source->pwgName, options->printer_resolution[0],
                 options->printer_resolution[1]);
     return job;
 }

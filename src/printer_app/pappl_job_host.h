@@ -8,6 +8,7 @@
 #include <pappl/pappl.h>
 
 #include "printer_app/driver_table.h"
+#include "printer_app/media_table.h"
 #include "printer_app/engine.h"
 
 inline constexpr size_t kOutputBufferSize = 64 * 1024;
@@ -17,9 +18,8 @@ struct PrintJob {
     pappl_job_t* job;
     pappl_device_t* device;
     const DriverSpec* driver;
-    ppd_size_t pageSize;         // points, imageable area from the margins
-    const char* inputSlot;       // the engine's InputSlot choice
-    int mediaPosition;           // the InputSlot's position number
+    MediaSize media;             // the page, in points
+    int mediaPosition;           // the source's position number in the PPD
     int cancelled;               // the engine has ended the job for a cancel
     int failed;                  // the engine or the device failed; the job is over
     int deviceError;             // errno of the failed device write, 0 if none

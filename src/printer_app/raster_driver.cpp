@@ -80,7 +80,7 @@ bool rasterStartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                                                       options->header.HWResolution[1]);
     cups_page_header2_t header;
     if (resolution == nullptr ||
-        planSheetCrop(&options->header, &print->pageSize, resolution->rows, &raster->crop, &header) != 0) {
+        planSheetCrop(&options->header, &print->media.page, resolution->rows, &raster->crop, &header) != 0) {
         failPrintJob(print, "The page's resolution or format is not one this printer prints.");
         return false;
     }

@@ -39,8 +39,8 @@ const char* makeTestPage(pappl_printer_t* printer, char* buffer, size_t size)
     pappl_pr_driver_data_t data;
     papplPrinterGetDriverData(printer, &data);
     pappl_media_col_t media = data.media_default;
-    ppd_size_t pageSize;
-    if (pageSizeForMedia(&media, &pageSize) != 0 || data.x_default <= 0 || data.y_default <= 0)
+    MediaSize mediaSize;
+    if (pageSizeForMedia(&media, &mediaSize) != 0 || data.x_default <= 0 || data.y_default <= 0)
         return nullptr;
     // A picture has square pixels: drawn at the coarser of the two
     // resolutions, its thinnest lines still cover a whole dot row or column
@@ -48,10 +48,11 @@ const char* makeTestPage(pappl_printer_t* printer, char* buffer, size_t size)
     const int dpi = data.x_default < data.y_default ? data.x_default : data.y_default;
     PageLayout layout;
     layout.hdpi = layout.vdpi = static_cast<uint32_t>(dpi);
+    const impact::PageGeometry& pageSize = mediaSize.page;
     layout.width = layout.printWidth = static_cast<uint32_t>((pageSize.right - pageSize.left) * dpi / 72);
     layout.height = layout.printHeight = static_cast<uint32_t>((pageSize.top - pageSize.bottom) * dpi / 72);
     PageContent content;
-    content.mediaName = pageSize.name;
+    content.mediaName = mediaSize.name;
     PageBitmap page;
     if (fillPage(&page, layout, content) != 0)
         return nullptr;

@@ -13,7 +13,7 @@ constexpr int kMaxPoints = 720; // page-left and page-top: up to ten inches
 
 bool ninePin(const DriverSpec* driver)
 {
-    return driver->modelNumber == 0;
+    return driver->printerClass == PrinterClass::NinePin;
 }
 
 // The value of the option for this job: the job's, else the printer's

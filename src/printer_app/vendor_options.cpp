@@ -5,14 +5,27 @@
 
 namespace {
 
+using impact::MarginOwner;
+using impact::PrintDirection;
+using impact::PrintSpeed;
+
+constexpr int value(PrintSpeed speed) { return static_cast<int>(speed); }
+constexpr int value(PrintDirection direction) { return static_cast<int>(direction); }
+constexpr int value(MarginOwner owner) { return static_cast<int>(owner); }
+
 constexpr VendorOption kOptions[] = {
-    {"impact-speed", "KXSpeed", 3, {{"printer-setting", "Default"}, {"high", "High"}, {"normal", "Normal"}}},
-    {"impact-print-direction", "KXPrintDirection", 3,
-     {{"printer-setting", "Default"}, {"unidirectional", "UniOn"}, {"bidirectional", "UniOff"}}},
-    {"impact-top-bottom-margins", "KXTopMP", 2, {{"printer-setting", "Printer"}, {"page-size", "Driver"}}},
-    {"impact-packet-mode-exit", "KXPackMode", 2, {{"on", "Auto"}, {"off", "Off"}}},
-    {"impact-roll-paper-saving", "KXSvRP", 2, {{"off", "Off"}, {"on", "On"}}},
-    {"impact-tear-off", "KXTearOff", 2, {{"off", "Off"}, {"on", "On"}}},
+    {"impact-speed", VendorSetting::Speed, 3,
+     {{"printer-setting", value(PrintSpeed::PrinterSetting)}, {"high", value(PrintSpeed::High)},
+      {"normal", value(PrintSpeed::Normal)}}},
+    {"impact-print-direction", VendorSetting::Direction, 3,
+     {{"printer-setting", value(PrintDirection::PrinterSetting)},
+      {"unidirectional", value(PrintDirection::Unidirectional)},
+      {"bidirectional", value(PrintDirection::Bidirectional)}}},
+    {"impact-top-bottom-margins", VendorSetting::Margins, 2,
+     {{"printer-setting", value(MarginOwner::Printer)}, {"page-size", value(MarginOwner::Driver)}}},
+    {"impact-packet-mode-exit", VendorSetting::PacketModeExit, 2, {{"on", 1}, {"off", 0}}},
+    {"impact-roll-paper-saving", VendorSetting::RollPaperSaving, 2, {{"off", 0}, {"on", 1}}},
+    {"impact-tear-off", VendorSetting::TearOff, 2, {{"off", 0}, {"on", 1}}},
 };
 
 } // namespace

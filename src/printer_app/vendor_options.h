@@ -1,18 +1,23 @@
 #pragma once
 // The printer's own settings as IPP job attributes with readable keyword
-// values, each naming the PPD choice the engine acts on.
+// values, each value the job setting it selects.
 #include <pappl/pappl.h>
+
+#include "engine/job/job_settings.h"
 
 inline constexpr int kMaxVendorValues = 3;
 
+// The job setting an option sets.
+enum class VendorSetting { Speed, Direction, Margins, PacketModeExit, RollPaperSaving, TearOff };
+
 struct VendorValue {
-    const char* keyword;   // the IPP value
-    const char* ppdChoice; // the engine's choice name
+    const char* keyword; // the IPP value
+    int value;           // the setting's enum value, or 0 and 1 for off and on
 };
 
 struct VendorOption {
-    const char* name;       // IPP attribute (NAME-supported, NAME-default)
-    const char* ppdKeyword; // the engine's option keyword
+    const char* name;    // IPP attribute (NAME-supported, NAME-default)
+    VendorSetting setting;
     int valueCount;
     VendorValue values[kMaxVendorValues]; // the first is the default
 };

@@ -10,7 +10,9 @@
 #include "decoded.h"
 #include "filter_process.h"
 #include "engine/printer/graphics_modes.h"
+#include "engine/job/job_setup.h"
 #include "engine/printer/page_end.h"
+#include "filter/ppd_settings.h"
 
 using namespace impact;
 
@@ -83,11 +85,22 @@ std::vector<unsigned char> inkedPage(const cups_page_header2_t& header)
     return rasterBytes({page});
 }
 
-StatusCode setupWith(TestJob* job, const Ppd& ppd, const std::string& options, const std::vector<unsigned char>& raster)
+// The job's settings as the filter reads them from the description and the options.
+StatusCode setupWith(TestJob* job, const Ppd& ppd, const std::string& options)
 {
-    RasterBytes reader{&raster};
-    const RasterSource source = rasterBytesSource(&reader);
-    return setupJob(&job->state, options.c_str(), ppd.path.c_str(), &source);
+    JobSettings settings;
+    const StatusCode status = settingsFromPpd(ppd.path.c_str(), options.c_str(), &job->state.host.status, &settings);
+    return status != 0 ? status : configureJob(&job->state, &settings);
+}
+
+// The dimensions the description gives a page size.
+std::pair<float, float> dimensionsOf(const Ppd& info, const std::string& size)
+{
+    ppd_file_t* ppd = ppdOpenFile(info.path.c_str());
+    const ppd_size_t* found = ppdPageSize(ppd, size.c_str());
+    const std::pair<float, float> dimensions = found != nullptr ? std::pair{found->width, found->length} : std::pair{0.0f, 0.0f};
+    ppdClose(ppd);
+    return dimensions;
 }
 
 } // namespace
@@ -150,7 +163,6 @@ TEST(PrinterDescriptions, OfferTheChoicesTheFilterActsOn)
 TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
 {
     for (const Ppd& ppd : loadPpds()) {
-        const std::vector<unsigned char> raster = inkedPage(headerFor(ppd.path, ""));
         uint32_t widest = 0;
         for (const std::string& r : ppd.resolutions)
             widest = std::max<uint32_t>(widest, static_cast<uint32_t>(std::stoi(r)));
@@ -160,14 +172,12 @@ TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
         sizes.push_back("Custom.8.5x6in");
         for (const std::string& size : sizes) {
             TestJob job;
-            ASSERT_EQ(setupWith(&job, ppd, "PageSize=" + size, raster), 0) << ppd.path << " " << size;
-            EXPECT_EQ(job.state.units.baseDpi, (ppd.model == 0 ? kUnitsModel0 : kUnitsModel1).baseDpi);
-            EXPECT_TRUE(job.state.graphicsFlags == ppd.flags && job.state.speedCommandEnabled == ppd.speedFlags);
-            const ppd_size_t& page = job.state.pageSize;
-            if (size == "Custom.8.5x6in")
-                EXPECT_TRUE(page.width == 612.0f && page.length == 432.0f) << page.width << "x" << page.length;
-            else
-                EXPECT_STREQ(page.name, size.c_str());
+            ASSERT_EQ(setupWith(&job, ppd, "PageSize=" + size), 0) << ppd.path << " " << size;
+            EXPECT_EQ(job.state.units.baseDpi, (ppd.model == 0 ? kUnitsNinePin : kUnitsTwentyFourPin).baseDpi);
+            EXPECT_TRUE(job.state.settings.graphicsFlags == ppd.flags && job.state.settings.speedCommand == (ppd.speedFlags != 0));
+            const PageGeometry& page = job.state.settings.page;
+            const auto [width, length] = size == "Custom.8.5x6in" ? std::pair{612.0f, 432.0f} : dimensionsOf(ppd, size);
+            EXPECT_TRUE(page.width == width && page.length == length) << size << ": " << page.width << "x" << page.length;
             // A printable area inside the form, narrow enough at the finest resolution.
             EXPECT_TRUE(page.left >= 0 && page.right > page.left && page.right <= page.width) << size;
             EXPECT_TRUE(page.bottom >= 0 && page.top > page.bottom && page.top <= page.length) << size;
@@ -178,7 +188,7 @@ TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
                  {"", "1B 40 0D"}, {"InputSlot=TractorFront KXTearOff=On", "0D 1B 19 43"},
                  {"InputSlot=RollPaper KXTearOff=On KXSvRP=On", "0D 1B 19 44"}, {"InputSlot=CutSheet KXTearOff=On", "1B 40 0D"}}) {
             TestJob job;
-            ASSERT_EQ(setupWith(&job, ppd, options, raster), 0) << ppd.path << " " << options;
+            ASSERT_EQ(setupWith(&job, ppd, options), 0) << ppd.path << " " << options;
             EXPECT_EQ(teardownJob(&job.state), 0);
             EXPECT_EQ(job.hex(), jobEnd) << ppd.path << " " << options;
         }

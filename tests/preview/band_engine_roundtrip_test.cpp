@@ -19,7 +19,11 @@ namespace {
 
 struct Resolution { uint32_t hdpi, vdpi; };
 
-int modelOf(const RasterJob& job) { return job.vdpi == 72 ? 0 : 1; } // 9-pin bands are 1/72 inch rows
+// 9-pin bands are 1/72 inch rows.
+impact::PrinterClass classOf(const RasterJob& job)
+{
+    return job.vdpi == 72 ? impact::PrinterClass::NinePin : impact::PrinterClass::TwentyFourPin;
+}
 
 // The pages through the engine as a host without a PPD sets it up, lines
 // pushed one at a time or taken in place in runs of random length.
@@ -27,9 +31,10 @@ std::vector<uint8_t> runEngine(const RasterJob& job, const std::vector<PageBitma
 {
     TestJob test;
     const float w = job.mediaWidthPt, l = job.mediaLengthPt;
-    const ppd_size_t size = {0, "SMALL", w, l, kSideMarginPt, kEndMarginPt, w - kSideMarginPt, l - kEndMarginPt};
-    const JobConfig config = {modelOf(job), size, 0, 0};
-    EXPECT_EQ(configureJob(&test.state, &config), 0);
+    impact::JobSettings settings{};
+    settings.printerClass = classOf(job);
+    settings.page = {w, l, kSideMarginPt, kEndMarginPt, w - kSideMarginPt, l - kEndMarginPt};
+    EXPECT_EQ(configureJob(&test.state, &settings), 0);
     cups_page_header2_t header;
     makePageHeader(job, &header);
     uint64_t random = 99;
@@ -129,7 +134,7 @@ TEST_P(BandEngineRoundTrip, EveryPrintableDotComesBackInTheSameBytesHoweverLines
     const std::vector<uint8_t> pushed = runEngine(job, pages, false);
     EXPECT_EQ(runEngine(job, pages, true), pushed);
     TempDir dir;
-    const PpdText small = {modelOf(job), {"SMALL 180 216 18 36 162 180"}, "SMALL", ""};
+    const PpdText small = {classOf(job) == impact::PrinterClass::NinePin ? 0 : 1, {"SMALL 180 216 18 36 162 180"}, "SMALL", ""};
     std::vector<RasterPage> raster;
     for (const PageBitmap& page : pages) {
         raster.push_back({{}, page.bits});
@@ -139,7 +144,7 @@ TEST_P(BandEngineRoundTrip, EveryPrintableDotComesBackInTheSameBytesHoweverLines
     EXPECT_EQ(runTestJob(&read, "", writePpd(dir, small), rasterBytes(raster)), 0) << read.status;
     EXPECT_EQ(read.out.bytes, pushed);
 
-    const DecodedStream d = decodeBytes(pushed, modelOf(job) == 0 ? 9 : 24);
+    const DecodedStream d = decodeBytes(pushed, classOf(job) == impact::PrinterClass::NinePin ? 9 : 24);
     ASSERT_FALSE(d.failed) << describeError(d);
     ASSERT_EQ(d.pages.size(), 2u);
     EXPECT_TRUE(d.jobEnd);
@@ -147,7 +152,7 @@ TEST_P(BandEngineRoundTrip, EveryPrintableDotComesBackInTheSameBytesHoweverLines
     for (size_t n = 0; n < 2; ++n) {
         SCOPED_TRACE("page " + std::to_string(n + 1));
         const Page& page = d.pages[n];
-        EXPECT_EQ(page.end, PageEnd::FormFeed);
+        EXPECT_EQ(page.end, ::PageEnd::FormFeed);
         EXPECT_EQ(pageLengthUnits(page, d.printer), 3 * kUnitsPerInch);
         ASSERT_FALSE(page.images.empty());
         for (const BitImage& image : page.images) { // the mode matches the raster

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "engine/job/job_run.h"
-#include "engine/job/option_table.h"
+#include "filter/filter_job.h"
+#include "filter/ppd_settings.h"
 
 using namespace impact;
 
@@ -30,14 +30,17 @@ TestJob::TestJob()
     initJobState(&state, &host);
 }
 
-void setChoices(OptionTable* table, const std::string& choices)
+void setChoices(JobSettings* settings, const std::string& choices)
 {
+    OptionTable table;
+    initOptionTable(&table);
     std::istringstream in(choices);
     std::string pair;
     while (in >> pair) {
         const size_t eq = pair.find('=');
-        setOptionChoice(table, pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
+        setOptionChoice(&table, pair.substr(0, eq).c_str(), pair.substr(eq + 1).c_str());
     }
+    applyOptionChoices(&table, settings);
 }
 
 RasterSource rasterBytesSource(RasterBytes* raster)
@@ -51,7 +54,7 @@ StatusCode runTestJob(TestJob* job, const std::string& options, const std::strin
 {
     RasterBytes reader{&raster};
     const RasterSource source = rasterBytesSource(&reader);
-    return runJob(&job->state, options.c_str(), ppdPath.c_str(), &source);
+    return runFilterJob(&job->state, options.c_str(), ppdPath.c_str(), &source);
 }
 
 std::string hexBytes(const std::vector<unsigned char>& bytes)

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "engine/job/job_setup.h"
+#include "filter/option_table.h"
 #include "engine/job/job_state.h"
 #include "engine/job/memory_raster.h"
-
-using namespace impact;
 
 struct CaptureStream {
     std::vector<unsigned char> bytes;
@@ -21,7 +20,7 @@ struct CaptureStream {
     size_t writeCalls = 0;
 };
 
-OutputStream captureStream(CaptureStream* capture);
+impact::OutputStream captureStream(CaptureStream* capture);
 
 // The bytes as "1B 40 0D".
 std::string hexBytes(const std::vector<unsigned char>& bytes);
@@ -29,25 +28,25 @@ std::string hexBytes(const std::vector<unsigned char>& bytes);
 struct TestJob {
     CaptureStream out;
     std::string status;
-    JobState state;
+    impact::JobState state;
     TestJob();
     TestJob(const TestJob&) = delete;
     TestJob& operator=(const TestJob&) = delete;
     std::string hex() const { return hexBytes(out.bytes); }
 };
 
-// Sets the choices of "Keyword=Choice Keyword=Choice ..." in the table.
-void setChoices(OptionTable* table, const std::string& choices);
+// The settings the filter makes of the choices "Keyword=Choice Keyword=Choice ...".
+void setChoices(impact::JobSettings* settings, const std::string& choices);
 
 // A raster stream read from memory; bytes must outlive the job.
 struct RasterBytes {
     const std::vector<unsigned char>* bytes;
-    MemoryRaster memory = {};
+    impact::MemoryRaster memory = {};
 };
-RasterSource rasterBytesSource(RasterBytes* raster);
+impact::RasterSource rasterBytesSource(RasterBytes* raster);
 
 // runJob on the job with the PPD at ppdPath and the raster bytes.
-StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
+impact::StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
                       const std::vector<unsigned char>& raster);
 
 std::vector<unsigned char> bytesOf(std::initializer_list<int> values);

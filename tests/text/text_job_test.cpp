@@ -14,9 +14,9 @@ namespace {
 
 // Page sizes in points, with the printers' margins (9 left, right and top,
 // 18 bottom): 594 points across, 82 columns at 10 cpi.
-ppd_size_t pageOf(float width, float length)
+PageGeometry pageOf(float width, float length)
 {
-    ppd_size_t size{};
+    PageGeometry size{};
     size.width = width;
     size.length = length;
     size.left = 9;
@@ -25,7 +25,7 @@ ppd_size_t pageOf(float width, float length)
     size.top = length - 9;
     return size;
 }
-const ppd_size_t kForm6 = pageOf(612, 432); // 8.5 x 6 in
+const PageGeometry kForm6 = pageOf(612, 432); // 8.5 x 6 in
 
 struct TextRun {
     std::vector<unsigned char> bytes;
@@ -43,14 +43,14 @@ struct TextRun {
 };
 
 TextRun runText(const std::string& input, const TextSettings& settings = {}, int model = 1,
-                const ppd_size_t& size = kForm6, const std::string& choices = "")
+                const PageGeometry& size = kForm6, const std::string& choices = "")
 {
     TestJob job;
-    JobConfig config{};
-    config.modelNumber = model;
-    config.pageSize = size;
+    JobSettings config{};
+    setChoices(&config, choices);
+    config.printerClass = model == 0 ? PrinterClass::NinePin : PrinterClass::TwentyFourPin;
+    config.page = size;
     EXPECT_EQ(configureJob(&job.state, &config), 0);
-    setChoices(&job.state.options, choices);
     TextJob text;
     startTextJob(&text, &job.state, &settings);
     // In two pieces, so sequences cut between writes are read as one.
@@ -175,8 +175,8 @@ TEST(TextJob, LinesOnTheForm)
     cut.wrap = false;
     TextSettings top;
     top.topPoints = 72;
-    const ppd_size_t narrow = pageOf(90, 432); // 72 points across: 10 columns
-    const struct { std::string input; TextSettings settings; ppd_size_t size; std::string body; } cases[] = {
+    const PageGeometry narrow = pageOf(90, 432); // 72 points across: 10 columns
+    const struct { std::string input; TextSettings settings; PageGeometry size; std::string body; } cases[] = {
         {"a\r\n\r\nb\rc   \n", {}, kForm6, "61 0D 0A 0A 62 0D 0A 63 0D " + kEnd}, // CR LF, blank line, lone CR, trailing spaces
         {"a\tb\n", {}, kForm6, "61 20 20 20 20 20 20 20 62 0D " + kEnd},
         {"abcdefghijkl", {}, narrow, "61 62 63 64 65 66 67 68 69 6A 0D 0A 6B 6C 0D " + kEnd},
@@ -205,19 +205,19 @@ TEST(TextJob, LinesPerForm)
     eight.spacing = LineSpacing::Lpi8;
     TextSettings top;
     top.topPoints = 18;
-    const ppd_size_t form100mm = pageOf(612, 283.46f); // 23.6 lines at 6 lpi, 31.5 at 8
-    const struct { ppd_size_t size; TextSettings settings; std::string choices; uint32_t lines; std::string formStart; } cases[] = {
+    const PageGeometry form100mm = pageOf(612, 283.46f); // 23.6 lines at 6 lpi, 31.5 at 8
+    const struct { PageGeometry size; TextSettings settings; std::string choices; uint32_t lines; std::string formStart; } cases[] = {
         {kForm6, {}, "", 36, ""}, {kForm6, eight, "", 48, ""}, {kForm6, top, "", 34, "1B 4A 2D "},
         {form100mm, {}, "", 23, ""}, {form100mm, eight, "", 31, ""},
         {pageOf(612, 792), {}, "KXTopMP=Driver", 63, ""}, // the printable 765 of 792 points
     };
     for (const auto& c : cases) {
         TestJob job;
-        JobConfig config{};
-        config.modelNumber = 1;
-        config.pageSize = c.size;
+        JobSettings config{};
+        setChoices(&config, c.choices);
+        config.printerClass = PrinterClass::TwentyFourPin;
+        config.page = c.size;
         configureJob(&job.state, &config);
-        setChoices(&job.state.options, c.choices);
         EXPECT_EQ(textGeometry(&job.state, &c.settings).linesPerPage, c.lines) << c.size.length << " " << c.choices;
         // A form full of lines, and one more line on the next form.
         std::string input, firstForm = c.formStart + "78 0D";
@@ -235,9 +235,9 @@ TEST(TextJob, CancelAndFailure)
 {
     // Cancelled after the first line: the page and the job end on paper.
     TestJob job;
-    JobConfig config{};
-    config.modelNumber = 1;
-    config.pageSize = kForm6;
+    JobSettings config{};
+    config.printerClass = PrinterClass::TwentyFourPin;
+    config.page = kForm6;
     configureJob(&job.state, &config);
     static int asked;
     asked = 0;

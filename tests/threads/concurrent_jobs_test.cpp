@@ -9,8 +9,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "engine/job/job_run.h"
+#include "engine/job/job_setup.h"
 #include "engine/job/page_flow.h"
+#include "filter/filter_job.h"
+#include "filter/ppd_settings.h"
 #include "raster_pages.h"
 #include "engine/job/memory_raster.h"
 
@@ -65,21 +67,26 @@ std::vector<unsigned char> rasterOf(const JobCase& c)
 // A host that reads the pages itself and pushes the engine one line at a time.
 StatusCode pushJob(JobState* job, const char* options, const char* ppd, const RasterSource* source)
 {
-    StatusCode status = setupJob(job, options, ppd, source);
+    JobSettings settings;
+    StatusCode status = settingsFromPpd(ppd, options, &job->host.status, &settings);
+    if (status == 0)
+        status = configureJob(job, &settings);
     if (status != 0)
         return status;
+    cups_raster_t* raster = cupsRasterOpenIO(source->read, source->context, CUPS_RASTER_READ);
     cups_page_header2_t header;
     std::vector<unsigned char> line;
-    while (!job->over && cupsRasterReadHeader2(job->raster, &header)) {
+    while (!job->over && cupsRasterReadHeader2(raster, &header)) {
         if (startPage(job, &header) != 0)
             break;
         line.resize(header.cupsBytesPerLine);
         for (uint32_t y = 0; y < header.cupsHeight && !job->over; ++y)
-            if (cupsRasterReadPixels(job->raster, line.data(), header.cupsBytesPerLine) == 0 ||
+            if (cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine) == 0 ||
                 pushLine(job, line.data()) != 0)
                 break;
         finishPage(job);
     }
+    cupsRasterClose(raster);
     return finishJob(job);
 }
 
@@ -108,7 +115,7 @@ Outcome runCase(const JobCase& c, const std::vector<unsigned char>& raster)
     const RasterSource source = memoryRasterSource(&memory);
     const std::string ppd = std::string(IMPACT_PPD_DIR) + "/" + c.ppd;
     outcome.result = c.pushed ? pushJob(job.get(), c.options, ppd.c_str(), &source)
-                              : runJob(job.get(), c.options, ppd.c_str(), &source);
+                              : runFilterJob(job.get(), c.options, ppd.c_str(), &source);
     return outcome;
 }
 

@@ -23,8 +23,10 @@ std::vector<RasterPage> twoPages()
 // The default PPD's job as a host without a PPD sets it up.
 void configureLetter(JobState* state)
 {
-    const JobConfig config = {1, {0, "Letter", 612, 792, 18, 36, 594, 756}, 0, 0};
-    ASSERT_EQ(configureJob(state, &config), 0);
+    JobSettings settings{};
+    settings.printerClass = impact::PrinterClass::TwentyFourPin;
+    settings.page = {612, 792, 18, 36, 594, 756};
+    ASSERT_EQ(configureJob(state, &settings), 0);
 }
 
 void pushPages(JobState* state, const std::vector<RasterPage>& pages)

@@ -2,22 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "capture_stream.h"
-#include "engine/printer/page_end.h"
 #include "engine/job/job_setup.h"
-#include "engine/job/option_table.h"
+#include "filter/option_table.h"
+#include "filter/ppd_settings.h"
 #include "test_files.h"
 
 using namespace impact;
 
 namespace {
 
-// setupJob with the PPD and an empty raster stream.
-StatusCode setup(TestJob* job, const TempDir& dir, const PpdText& text)
+// The settings the filter reads from the PPD, without options.
+StatusCode setup(TestJob* job, const TempDir& dir, const PpdText& text, JobSettings* settings)
 {
-    static const std::vector<unsigned char> empty = rasterBytes({});
-    RasterBytes reader{&empty};
-    const RasterSource source = rasterBytesSource(&reader);
-    return setupJob(&job->state, "", writePpd(dir, text).c_str(), &source);
+    return settingsFromPpd(writePpd(dir, text).c_str(), "", &job->state.host.status, settings);
 }
 
 } // namespace
@@ -44,32 +41,33 @@ TEST(JobSetup, AttributesPageSizeFallbackAndConfiguration)
 {
     TempDir dir;
     // Numbers as strtol reads them, cut to the fields' widths.
-    const struct { const char* bmp; const char* fsx; uint16_t flags; uint8_t speedEnabled; } attributes[] = {
-        {"\"1\"", "\"1\"", 1, 1}, {"\"65537\"", "\"256\"", 1, 0}, {"\"3abc\"", "\"  -1\"", 3, 255},
-        {"\"abc\"", "\"\"", 0, 0}, {nullptr, nullptr, 0, 0},
+    const struct { const char* bmp; const char* fsx; uint16_t flags; bool speedCommand; } attributes[] = {
+        {"\"1\"", "\"1\"", 1, true}, {"\"65537\"", "\"256\"", 1, false}, {"\"3abc\"", "\"  -1\"", 3, true},
+        {"\"abc\"", "\"\"", 0, false}, {nullptr, nullptr, 0, false},
     };
     for (const auto& a : attributes) {
         TestJob job;
+        JobSettings settings;
         const std::string extra = a.bmp ? std::string("*KXSpPseBmp: ") + a.bmp + "\n*KXSpPseFsx: " + a.fsx + "\n" : "";
-        ASSERT_EQ(setup(&job, dir, {.extra = extra}), 0) << job.status;
-        EXPECT_EQ(job.state.graphicsFlags, a.flags) << (a.bmp ? a.bmp : "absent");
-        EXPECT_EQ(job.state.speedCommandEnabled, a.speedEnabled) << (a.fsx ? a.fsx : "absent");
-        teardownJob(&job.state);
+        ASSERT_EQ(setup(&job, dir, {.extra = extra}, &settings), 0) << job.status;
+        EXPECT_EQ(settings.graphicsFlags, a.flags) << (a.bmp ? a.bmp : "absent");
+        EXPECT_EQ(settings.speedCommand, a.speedCommand) << (a.fsx ? a.fsx : "absent");
     }
     // A default that is no PageSize choice: the size it names is the page, if there is one.
     TestJob without, with;
-    EXPECT_EQ(setup(&without, dir, {.defaultPageSize = "Nowhere", .extra = ""}), -1);
+    JobSettings settings;
+    EXPECT_EQ(setup(&without, dir, {.defaultPageSize = "Nowhere", .extra = ""}, &settings), -1);
     EXPECT_EQ(without.status, "ERROR: PageSize error.\n");
     const std::string letter = "*ImageableArea Letter: \"18 36 594 756\"\n*PaperDimension Letter: \"612 792\"\n";
-    ASSERT_EQ(setup(&with, dir, {.pageSizes = {"A4 595 842 18 36 577 806"}, .extra = letter}), 0) << with.status;
-    EXPECT_STREQ(with.state.pageSize.name, "Letter");
-    teardownJob(&with.state);
+    ASSERT_EQ(setup(&with, dir, {.pageSizes = {"A4 595 842 18 36 577 806"}, .extra = letter}, &settings), 0) << with.status;
+    EXPECT_TRUE(settings.page.width == 612 && settings.page.length == 792 && settings.page.top == 756);
 
-    JobConfig config = {0, {}, 3, 1};
-    EXPECT_EQ(configureJob(&with.state, &config), 0);
-    EXPECT_EQ(with.state.units.feedDpi, kUnitsModel0.feedDpi);
-    EXPECT_EQ(with.state.graphicsFlags, 3);
-    config.modelNumber = 2;
-    EXPECT_EQ(configureJob(&with.state, &config), 22);
+    settings.printerClass = PrinterClass::NinePin;
+    settings.graphicsFlags = 3;
+    EXPECT_EQ(configureJob(&with.state, &settings), 0);
+    EXPECT_EQ(with.state.units.feedDpi, kUnitsNinePin.feedDpi);
+    EXPECT_EQ(with.state.settings.graphicsFlags, 3);
+    settings.printerClass = static_cast<PrinterClass>(2);
+    EXPECT_EQ(configureJob(&with.state, &settings), 22);
     EXPECT_EQ(configureJob(&with.state, nullptr), 22);
 }

@@ -14,9 +14,9 @@ using namespace impact;
 
 namespace {
 
-ppd_size_t pageSize(float left, float bottom, float right, float top)
+PageGeometry pageSize(float left, float bottom, float right, float top)
 {
-    return {0, "Test", 612, 792, left, bottom, right, top};
+    return {612, 792, left, bottom, right, top};
 }
 
 cups_page_header2_t header(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t bytesPerLine)
@@ -26,7 +26,7 @@ cups_page_header2_t header(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t
 
 // The first page of a 24-pin job on Letter, 18/36/594/756 printable.
 struct PageJob : TestJob {
-    PageJob() { state.units = kUnitsModel1; state.pageSize = pageSize(18, 36, 594, 756); state.pageCount = 1; }
+    PageJob() { state.units = kUnitsTwentyFourPin; state.settings.page = pageSize(18, 36, 594, 756); state.pageCount = 1; }
     ~PageJob() { std::free(state.lineBuffer); }
 };
 
@@ -34,7 +34,7 @@ struct PageJob : TestJob {
 
 TEST(PageSetup, PrintableAreaIsCutToTheRasterLine)
 {
-    const struct { ppd_size_t size; cups_page_header2_t h; uint32_t width, lineBytes, height; } cases[] = {
+    const struct { PageGeometry size; cups_page_header2_t h; uint32_t width, lineBytes, height; } cases[] = {
         {pageSize(18, 36, 594, 756), header(120, 72, 8, 200), 960, 120, 720},
         {pageSize(18, 36, 594, 756), header(120, 72, 8, 100), 800, 100, 720},
         {pageSize(83.4f, 36, 153.0f, 756), header(120, 72, 8, 100), 115, 15, 720}, // wider than float arithmetic
@@ -42,13 +42,13 @@ TEST(PageSetup, PrintableAreaIsCutToTheRasterLine)
     };
     for (const auto& c : cases) {
         PageJob job;
-        job.state.pageSize = c.size;
+        job.state.settings.page = c.size;
         ASSERT_EQ(setupPage(&job.state, &c.h), 0);
         EXPECT_EQ(job.state.printWidthDots, c.width);
         EXPECT_EQ(job.state.lineBytes, c.lineBytes);
         EXPECT_EQ(job.state.printHeightLines, c.height);
     }
-    const struct { ppd_size_t size; uint16_t baseDpi; float length, top, bottom; } metrics[] = {
+    const struct { PageGeometry size; uint16_t baseDpi; float length, top, bottom; } metrics[] = {
         {pageSize(18, 36, 594, 756), 3600, 39600, 1800, 37800},
         {pageSize(18, 36, 594, 800), 4320, 47520, 0, 45360},  // top beyond the length
         {pageSize(18, 500, 594, 400), 3600, 39600, 0, 14600}, // top below the bottom
@@ -149,7 +149,7 @@ TEST(DispatchBand, LongFeedsAreNeverShortened)
     // 70000 lines at 180 dpi in 1/180 inch; 60000 lines at 60 dpi in 1/216
     // inch on the 9-pin class: more steps than 16 bits hold.
     for (const auto& [units, vdpi, lines, steps] :
-         {std::tuple{kUnitsModel1, 180u, 70000u, 70000u}, std::tuple{kUnitsModel0, 60u, 60000u, 216000u}}) {
+         {std::tuple{kUnitsTwentyFourPin, 180u, 70000u, 70000u}, std::tuple{kUnitsNinePin, 60u, 60000u, 216000u}}) {
         TestJob job;
         job.state.units = units;
         const cups_page_header2_t h = header(180, vdpi, 24, 2);

@@ -21,20 +21,24 @@ TEST(CommandSequences, JobStart)
 {
     const PageMetrics letter = {3600 * 11, 3600 * 0.25f, 3600 * 10.5f};
     const PageMetrics nine = {792 * 60.0f, 36 * 60.0f, 756 * 60.0f}; // Letter in 9-pin base units
-    const struct { const char* choices; PageMetrics metrics; uint16_t baseDpi, pageDpi; int32_t speed; uint8_t speedEnabled; std::string bytes; } cases[] = {
-        {"", kOneInch, 3600, 360, -1, 1, kReset + " " + kUnit + " 1B 28 43 02 00 68 01"},
-        {"KXPackMode=Auto KXPrintDirection=UniOnAlways KXTopMP=Driver", letter, 3600, 360, 1, 1,
+    const PrinterUnits& p24 = kUnitsTwentyFourPin;
+    const struct { const char* choices; PageMetrics metrics; PrinterUnits units; bool speedCommand; std::string bytes; } cases[] = {
+        {"", kOneInch, p24, true, kReset + " " + kUnit + " 1B 28 43 02 00 68 01"},
+        {"KXPackMode=Auto KXPrintDirection=UniOnAlways KXTopMP=Driver KXSpeed=High", letter, p24, true,
          kPacketExit + " " + kReset + " 1C 78 01 1B 55 01 " + kUnit + " 1B 28 43 02 00 78 0F 1B 28 63 04 00 5A 00 C4 0E"},
-        {"KXPackMode=Off KXPrintDirection=BiDirectional KXTopMP=Printer", letter, 3600, 360, 0, 255,
+        {"KXPackMode=Off KXPrintDirection=BiDirectional KXTopMP=Printer KXSpeed=Normal", letter, p24, true,
          kReset + " 1C 78 00 1B 55 00 " + kUnit + " 1B 28 43 02 00 78 0F"},
-        {"KXPrintDirection=Default", letter, 3600, 360, 1, 0, kReset + " " + kUnit + " 1B 28 43 02 00 78 0F"},
-        {"KXTopMP=Driver", nine, 4320, 432, -1, 0,
+        {"KXPrintDirection=Default KXSpeed=High", letter, p24, false, kReset + " " + kUnit + " 1B 28 43 02 00 78 0F"},
+        {"KXSpeed=Default", letter, p24, true, kReset + " " + kUnit + " 1B 28 43 02 00 78 0F"},
+        {"KXTopMP=Driver", nine, kUnitsNinePin, false,
          kReset + " " + kUnit + " 1B 28 43 02 00 90 12 1B 28 63 04 00 D8 00 B8 11"},
     };
     for (const auto& c : cases) {
         TestJob job;
-        setChoices(&job.state.options, c.choices);
-        EXPECT_EQ(sendJobStart(&job.state, &c.metrics, c.baseDpi, c.pageDpi, c.speed, c.speedEnabled), 0);
+        setChoices(&job.state.settings, c.choices);
+        job.state.settings.speedCommand = c.speedCommand;
+        job.state.units = c.units;
+        EXPECT_EQ(sendJobStart(&job.state, &c.metrics), 0);
         EXPECT_EQ(job.hex(), c.bytes) << c.choices;
         EXPECT_EQ(job.status, "");
     }
@@ -55,7 +59,7 @@ TEST(CommandSequences, PageEndAndJobEnd)
     };
     for (const auto& c : cases) {
         TestJob job;
-        setChoices(&job.state.options, c.choices);
+        setChoices(&job.state.settings, c.choices);
         EXPECT_EQ(sendPageEnd(&job.state), 0);
         EXPECT_EQ(job.hex(), c.pageEnd) << c.choices;
         job.out.bytes.clear();
@@ -80,10 +84,11 @@ TEST(CommandSequences, AFailingStreamGetsEveryCommandAndOneLine)
     }
     // The job start's first command fails (three tries): everything after it still goes out.
     TestJob first;
-    setChoices(&first.state.options, "KXTopMP=Driver");
+    setChoices(&first.state.settings, "KXTopMP=Driver");
     first.out.failWrite = 1;
     first.out.failWriteCount = 3;
-    EXPECT_EQ(sendJobStart(&first.state, &kOneInch, 3600, 360, -1, 0), 1);
+    first.state.units = kUnitsTwentyFourPin;
+    EXPECT_EQ(sendJobStart(&first.state, &kOneInch), 1);
     EXPECT_EQ(first.status, "ERROR: Print data output error.\n");
     EXPECT_EQ(first.hex(), "0D 1B 50 " + kUnit + " 1B 28 43 02 00 68 01 1B 28 63 04 00 00 00 68 01");
 }

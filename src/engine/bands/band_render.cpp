@@ -19,7 +19,7 @@ StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint
     job.widthDots = state->printWidthDots;
     job.positionDpi = state->units.positionDpi;
     job.speed = state->speed;
-    job.flags = state->graphicsFlags;
+    job.flags = state->settings.graphicsFlags;
     job.columnBufferSlot = &state->columnBuffer;
     job.pendingSlot = &state->pendingImageBytes;
     job.rows = header->cupsRowCount;

@@ -7,7 +7,6 @@ namespace impact {
 void initJobState(JobState* state, const JobHost* host)
 {
     std::memset(state, 0, sizeof *state);
-    initOptionTable(&state->options);
     if (host != nullptr) {
         state->host = *host;
     } else {

@@ -5,24 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include <cups/ppd.h>
 #include <cups/raster.h>
 
 #include "engine/output/output_channel.h"
 #include "engine/output/status_messages.h"
-#include "engine/job/option_table.h"
+#include "engine/job/job_settings.h"
 
 namespace impact {
-
-struct PrinterUnits {
-    uint16_t baseDpi;     // unit of the page metrics
-    uint16_t pageDpi;     // unit of the page-length and page-format values
-    uint16_t feedDpi;     // unit of the paper-feed command
-    uint16_t positionDpi; // unit of the horizontal-position command
-};
-
-inline constexpr PrinterUnits kUnitsModel0 = {4320, 432, 216, 60};  // 9-pin class
-inline constexpr PrinterUnits kUnitsModel1 = {3600, 360, 180, 360}; // 24-pin class
 
 // What the program running the job gives it: where its printer bytes and
 // status lines go, how it learns that it is cancelled, and what the program
@@ -48,13 +37,10 @@ struct PageAssembly {
 };
 
 struct JobState {
-    PrinterUnits units;
-    uint16_t graphicsFlags;      // KXSpPseBmp: enables flagged graphics modes
-    uint8_t speedCommandEnabled; // KXSpPseFsx: allows the speed command
-    uint32_t speed;              // 1 for the high speed choice
+    JobSettings settings;        // what the job prints with
+    PrinterUnits units;          // of the settings' printer class
+    uint32_t speed;              // the bit-image speed: 1 for high, else 0
     int32_t pageCount;           // page headers read so far
-    ppd_size_t pageSize;         // in points
-    cups_raster_t* raster;       // the open input stream (a job that reads one)
     unsigned char* lineBuffer;   // work buffer: one raster line, the band, room for one more line
     unsigned char* bandBuffer;   // lineBuffer + cupsBytesPerLine
     unsigned char* columnBuffer; // column data of the band being rendered
@@ -70,7 +56,6 @@ struct JobState {
     uint32_t bufferVdpi;
     size_t bufferCapacity;
 
-    OptionTable options;         // the option choices the job acts on
     JobHost host;
     cups_page_header2_t header;  // the page in progress
     PageAssembly page;
@@ -81,8 +66,8 @@ struct JobState {
     StatusCode overStatus;       // what the job ended with
 };
 
-// Clears the record, empties the option choices and takes the host (null:
-// a job whose bytes and lines go nowhere).
+// Clears the record and takes the host (null: a job whose bytes and lines
+// go nowhere).
 void initJobState(JobState* state, const JobHost* host);
 
 } // namespace impact

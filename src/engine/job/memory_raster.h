@@ -3,7 +3,7 @@
 // hand (an in-process job, a test, a fuzzer).
 #include <cstddef>
 
-#include "engine/job/job_setup.h"
+#include "engine/job/raster_source.h"
 
 namespace impact {
 

@@ -15,9 +15,8 @@ struct PageMetrics {
     float bottom; // bottom of the printable area
 };
 
-// The option choices and the output come from the job. 0, or 1 when a
-// write failed (reported once at the end); 22 for bad arguments.
-StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics, uint16_t baseDpi, uint16_t pageDpi, int32_t speedArg,
-                        uint8_t speedCommandEnabled);
+// The settings, units and output come from the job. 0, or 1 when a write
+// failed (reported once at the end); 22 for bad arguments.
+StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics);
 
 } // namespace impact

@@ -5,7 +5,6 @@
 #include "engine/output/status_messages.h"
 #include "engine/job/job_cancel.h"
 #include "engine/printer/printer_commands.h"
-#include "engine/job/option_table.h"
 
 namespace impact {
 
@@ -20,9 +19,8 @@ constexpr uint16_t kRollPaperPageLength = 7920;
 StatusCode sendPageEnd(const JobState* state)
 {
     const OutputStream* out = &state->host.printer;
-    const OptionTable* options = &state->options;
     bool ok;
-    if (optionEquals(options, "InputSlot", "RollPaper") && optionEquals(options, "KXSvRP", "On")) {
+    if (state->settings.pageEnd == PageEnd::RollPaperAdvance) {
         // Roll paper: advance 24 steps and set the page length again
         // instead of feeding a whole form.
         ok = feedPaper(out, kRollPaperAdvance);
@@ -42,19 +40,18 @@ StatusCode sendPageEnd(const JobState* state)
 StatusCode sendJobEnd(const JobState* state)
 {
     const OutputStream* out = &state->host.printer;
-    const OptionTable* options = &state->options;
     bool ok;
-    const bool tearOff = optionEquals(options, "KXTearOff", "On");
-    if (tearOff && optionHasPrefix(options, "InputSlot", "Tractor", 7)) {
+    switch (state->settings.jobEnd) {
+    case JobEnd::TearOff:
+    case JobEnd::TearOffRollPaperSaving:
         ok = carriageReturn(out);
-        ok &= moveToTearOff(out, TearOffPosition::TearEdge);
-    } else if (tearOff && optionHasPrefix(options, "InputSlot", "RollPaper", 9)) {
-        ok = carriageReturn(out);
-        ok &= moveToTearOff(out, optionEquals(options, "KXSvRP", "On") ? TearOffPosition::RollPaperSaving
-                                                                       : TearOffPosition::TearEdge);
-    } else {
+        ok &= moveToTearOff(out, state->settings.jobEnd == JobEnd::TearOff ? TearOffPosition::TearEdge
+                                                                           : TearOffPosition::RollPaperSaving);
+        break;
+    default:
         ok = resetPrinter(out);
         ok &= carriageReturn(out);
+        break;
     }
     // Nothing follows the job end: a device that cannot take the job's last
     // bytes fails the job end.
@@ -95,10 +92,6 @@ StatusCode teardownJob(JobState* state)
         state->lineBuffer = nullptr;
         state->bandBuffer = nullptr;
         state->bufferCapacity = 0;
-    }
-    if (state->raster != nullptr) {
-        cupsRasterClose(state->raster);
-        state->raster = nullptr;
     }
     return jobEnd != 0 ? 5 : 0;
 }

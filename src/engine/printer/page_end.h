@@ -11,8 +11,7 @@ StatusCode sendJobEnd(const JobState* state);
 // Sends the page end, releases the band's column buffer and tells the host
 // the page has ended. 0, or 5 when the page end failed.
 StatusCode endPage(JobState* state);
-// Sends the job end, releases the work buffer and closes the raster
-// stream. 0, or 5 when the job end failed.
+// Sends the job end and releases the work buffer. 0, or 5 when the job end failed.
 StatusCode teardownJob(JobState* state);
 
 } // namespace impact

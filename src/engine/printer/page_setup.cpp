@@ -9,7 +9,6 @@
 #include "engine/printer/graphics_modes.h"
 #include "engine/printer/printer_commands.h"
 #include "engine/printer/unit_scaling.h"
-#include "engine/job/option_table.h"
 
 namespace impact {
 
@@ -19,7 +18,7 @@ namespace {
 // header, from the job's page size.
 void computePrintableArea(JobState* state, const cups_page_header2_t* header)
 {
-    const ppd_size_t& size = state->pageSize;
+    const PageGeometry& size = state->settings.page;
     long double width = (static_cast<long double>(size.right) - size.left) * header->HWResolution[0] / 72;
     uint64_t dots = truncateToUnsigned(width);
     uint64_t lineBytes = (dots + 7) / 8;
@@ -80,7 +79,7 @@ StatusCode renewGeometry(JobState* state, const cups_page_header2_t* header)
     if (sameGeometry(state, header))
         return 0;
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
-                          state->graphicsFlags, nullptr))
+                          state->settings.graphicsFlags, nullptr))
         return 22;
     computePrintableArea(state, header);
     return prepareWorkBuffer(state, header);
@@ -97,7 +96,7 @@ StatusCode sendCarriageReturn(const JobState* state)
     return 0;
 }
 
-PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi)
+PageMetrics computePageMetrics(const PageGeometry* pageSize, uint16_t baseDpi)
 {
     // Single-precision arithmetic on the page size in points, as the
     // printer's page length and format values have always been computed.
@@ -109,18 +108,6 @@ PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi)
     metrics.top = (top < 0 || top > bottom) ? 0 : top;
     metrics.bottom = bottom;
     return metrics;
-}
-
-int32_t chooseSpeed(JobState* state)
-{
-    state->speed = 0;
-    const char* speedChoice = optionLookup(&state->options, "KXSpeed");
-    if (speedChoice == nullptr || std::strcmp(speedChoice, "Default") == 0)
-        return -1;
-    if (std::strstr(speedChoice, "High") == nullptr)
-        return 0;
-    state->speed = 1;
-    return 1;
 }
 
 StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
@@ -139,20 +126,19 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
     }
 
     computePrintableArea(state, header);
-    const PageMetrics metrics = computePageMetrics(&state->pageSize, state->units.baseDpi);
+    const PageMetrics metrics = computePageMetrics(&state->settings.page, state->units.baseDpi);
 
-    const int32_t speedArg = chooseSpeed(state);
+    state->speed = state->settings.speed == PrintSpeed::High ? 1 : 0;
 
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
-                          state->graphicsFlags, nullptr))
+                          state->settings.graphicsFlags, nullptr))
         return 22;
 
     StatusCode status = prepareWorkBuffer(state, header);
     if (status != 0)
         return status;
 
-    if (sendJobStart(state, &metrics, state->units.baseDpi, state->units.pageDpi, speedArg,
-                     state->speedCommandEnabled) != 0)
+    if (sendJobStart(state, &metrics) != 0)
         return 5;
     return 0;
 }

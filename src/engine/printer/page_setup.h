@@ -13,11 +13,8 @@ namespace impact {
 StatusCode setupPage(JobState* state, const cups_page_header2_t* header);
 StatusCode sendCarriageReturn(const JobState* state);
 
-// The job's speed from its options: sets state->speed and returns the
-// speed command's argument (-1: no speed command).
-int32_t chooseSpeed(JobState* state);
 
 // The page metrics of the job start sequence, from the page size in points.
-PageMetrics computePageMetrics(const ppd_size_t* pageSize, uint16_t baseDpi);
+PageMetrics computePageMetrics(const PageGeometry* pageSize, uint16_t baseDpi);
 
 } // namespace impact

@@ -8,7 +8,6 @@
 #include "engine/job/page_flow.h"
 #include "engine/printer/page_setup.h"
 #include "engine/printer/unit_scaling.h"
-#include "engine/job/option_table.h"
 #include "engine/printer/printer_commands.h"
 #include "engine/text/char_encoding.h"
 
@@ -28,10 +27,9 @@ void failAfterPageEnd(JobState* state, StatusCode status)
 bool sendJobStartAndSetup(TextJob* job)
 {
     JobState* state = job->state;
-    const PageMetrics metrics = computePageMetrics(&state->pageSize, state->units.baseDpi);
-    const int32_t speedArg = chooseSpeed(state);
-    if (sendJobStart(state, &metrics, state->units.baseDpi, state->units.pageDpi, speedArg,
-                     state->speedCommandEnabled) != 0)
+    const PageMetrics metrics = computePageMetrics(&state->settings.page, state->units.baseDpi);
+    state->speed = state->settings.speed == PrintSpeed::High ? 1 : 0;
+    if (sendJobStart(state, &metrics) != 0)
         return false;
     TextSetup setup{};
     setup.quality = job->settings.quality;
@@ -235,7 +233,7 @@ TextGeometry textGeometry(const JobState* state, const TextSettings* settings)
 {
     TextGeometry geometry{};
     const double cpi = pitchCentiCpi(settings->pitch) / 100.0;
-    const ppd_size_t& size = state->pageSize;
+    const PageGeometry& size = state->settings.page;
     double across = std::floor((static_cast<double>(size.right) - size.left) * cpi / 72 + 1e-6);
     double left = std::floor(settings->leftPoints * cpi / 72 + 0.5);
     if (across < 1)
@@ -251,7 +249,7 @@ TextGeometry textGeometry(const JobState* state, const TextSettings* settings)
     // printable part of it when the job sets the top and bottom margins.
     const PageMetrics metrics = computePageMetrics(&size, state->units.baseDpi);
     double height = metrics.length;
-    if (optionEquals(&state->options, "KXTopMP", "Driver"))
+    if (state->settings.margins == MarginOwner::Driver)
         height = static_cast<double>(metrics.bottom) - metrics.top;
     const double heightPoints = height * 72 / state->units.baseDpi - settings->topPoints;
     const double lines = std::floor(heightPoints * linesPerInch(settings->spacing) / 72 + 1e-6);

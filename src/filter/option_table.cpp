@@ -1,8 +1,8 @@
-#include "engine/job/option_table.h"
+#include "filter/option_table.h"
 
 #include <cstring>
 
-namespace impact {
+using impact::StatusCode;
 
 namespace {
 
@@ -89,5 +89,3 @@ int optionHasPrefix(const OptionTable* table, const char* keyword, const char* t
     const char* choice = optionLookup(table, keyword);
     return choice != nullptr && std::strncmp(choice, text, static_cast<size_t>(n)) == 0;
 }
-
-} // namespace impact

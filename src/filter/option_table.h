@@ -1,11 +1,9 @@
 #pragma once
-// The option choices the job acts on, captured once at job setup: from the
-// PPD in the filter, set one by one by the printer application.
+// The PPD option choices the filter acts on, captured once at job setup
+// (tests set them one by one).
 #include <cups/ppd.h>
 
 #include "engine/output/output_channel.h"
-
-namespace impact {
 
 inline constexpr int kOptionTextSize = 41; // 40 characters and a terminator
 inline constexpr int kOptionCount = 8;
@@ -26,12 +24,10 @@ struct OptionTable {
 
 // Fills in the keywords and empties every choice.
 void initOptionTable(OptionTable* table);
-StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd);
+impact::StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd);
 // Sets one choice directly, as a capture would; 22 for an unknown keyword.
-StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice);
+impact::StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice);
 
 const char* optionLookup(const OptionTable* table, const char* keyword);
 int optionEquals(const OptionTable* table, const char* keyword, const char* text);
 int optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n);
-
-} // namespace impact

@@ -1,4 +1,4 @@
-#include "engine/job/job_run.h"
+#include "engine/job/page_loop.h"
 
 #include <cstring>
 
@@ -15,11 +15,12 @@ namespace {
 // holds, unchanged as libcups would hand them over, are copied straight from
 // there; any other line (one the source holds only part of, or every line of
 // a stream libcups must decode) is read through libcups.
-uint32_t readLineRun(JobState* state, const RasterSource* source, const LineRun& run, uint32_t wanted)
+uint32_t readLineRun(JobState* state, cups_raster_t* raster, const RasterSource* source, const LineRun& run,
+                     uint32_t wanted)
 {
     const uint32_t lineBytes = state->header.cupsBytesPerLine;
     const unsigned char* held = nullptr;
-    size_t heldCount = source->heldBytes != nullptr ? source->heldBytes(source->context, &held) : 0;
+    size_t heldCount = source != nullptr && source->heldBytes != nullptr ? source->heldBytes(source->context, &held) : 0;
     // A source that holds nothing now is asked again only after a line
     // through libcups has filled it: one that holds nothing at the start of
     // a run goes through libcups for the whole run.
@@ -38,7 +39,7 @@ uint32_t readLineRun(JobState* state, const RasterSource* source, const LineRun&
             source->takeBytes(source->context, taken);
             taken = 0;
         }
-        if (cupsRasterReadPixels(state->raster, line, lineBytes) == 0)
+        if (cupsRasterReadPixels(raster, line, lineBytes) == 0)
             return read;
         heldCount = fromSource ? source->heldBytes(source->context, &held) : 0;
     }
@@ -51,7 +52,7 @@ uint32_t readLineRun(JobState* state, const RasterSource* source, const LineRun&
 // be read ends the page's lines; a band that cannot be sent fails the job.
 // Lines are read in runs straight into the band buffer: as many as go there
 // one after another, up to the next progress line.
-void readPageLines(JobState* state, const RasterSource* source)
+void readPageLines(JobState* state, cups_raster_t* raster, const RasterSource* source)
 {
     const cups_page_header2_t* header = &state->header;
     PageAssembly* page = &state->page;
@@ -67,7 +68,7 @@ void readPageLines(JobState* state, const RasterSource* source)
             wanted = height - y;
         if (wanted > run.count)
             wanted = run.count;
-        const uint32_t read = readLineRun(state, source, run, wanted);
+        const uint32_t read = readLineRun(state, raster, source, run, wanted);
         if (state->over)
             return;
         StatusCode status = takeLineRun(state, header, page, read);
@@ -83,26 +84,17 @@ void readPageLines(JobState* state, const RasterSource* source)
 
 } // namespace
 
-StatusCode runJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source)
+StatusCode printRasterPages(JobState* state, cups_raster_t* raster, const RasterSource* source)
 {
-    if (state == nullptr || optionsText == nullptr)
+    if (state == nullptr || raster == nullptr)
         return 22;
-    const JobHost host = state->host;
-    initJobState(state, &host);
-    StatusCode status = setupJob(state, optionsText, ppdPath, source);
-    if (status != 0) {
-        state->over = 1;
-        state->overStatus = status;
-        return status;
-    }
-
     cups_page_header2_t header;
     while (!state->over) {
-        if (cupsRasterReadHeader2(state->raster, &header) == 0)
+        if (cupsRasterReadHeader2(raster, &header) == 0)
             return finishJob(state);
         if (startPage(state, &header) != 0 || state->over)
             break;
-        readPageLines(state, source);
+        readPageLines(state, raster, source);
         if (state->over)
             break;
         finishPage(state);
