@@ -37,8 +37,9 @@ struct TextRun {
     {
         static const unsigned char kRightMargin[2] = {0x1B, 'Q'};
         auto at = std::search(bytes.begin(), bytes.end(), kRightMargin, kRightMargin + 2);
-        return at == bytes.end() ? "(no set-up) " + hexBytes(bytes)
-                                 : hexBytes(std::vector<unsigned char>(at + 3, bytes.end()));
+        if (bytes.end() - at < 3)
+            return "(no set-up) " + hexBytes(bytes);
+        return hexBytes(std::vector<unsigned char>(at + 3, bytes.end()));
     }
 };
 
