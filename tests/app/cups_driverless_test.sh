@@ -39,7 +39,18 @@ while IFS='|' read -r job queue options checks; do
   timeout 20 lp -d "$queue" -t "$job" $options "$scratch/boxes.pdf" >/dev/null || fail "lp $job"
 done <<<"$jobs"
 
-cupsd_jobs_done 3
+# Plain text through the driverless queue unconverted (`lp -o raw`): the
+# application tells it is text by its bytes and prints it in the printer's
+# fonts, with the printer's text defaults.
+app modify -d dmp -o cpi=12 >/dev/null || fail "modify cpi: not accepted"
+printf 'Lieferschein 12\n\tStahl \xc3\x98 12 mm\n' >"$scratch/note.txt"
+chmod 644 "$scratch/note.txt"
+timeout 20 lp -d dmp -t rawtext -o raw "$scratch/note.txt" >/dev/null || fail "lp rawtext"
+cupsd_jobs_done 4
+id=$(app jobs -d dmp | awk '$NF == "rawtext" { print $1 }')
+[[ $(wait_job dmp "${id:-0}") == completed ]] || fail "rawtext: not completed in the application"
+expect_tail "$out/rawtext.prn" "1b 4d 1b 32 1b 52 00 1b 36 1b 28 74 03 00 01 01 00 1b 74 01 1b 6c 00 1b 51 60 4c 69 65 66 65 72 73 63 68 65 69 6e 20 31 32 0d 0a 20 20 20 20 20 20 20 20 53 74 61 68 6c 20 4f 20 31 32 20 6d 6d 0d 0c 0d 1b 19 43" \
+  "rawtext: in the printer's fonts at 12 cpi"
 while IFS='|' read -r job queue options checks; do
   id=$(app jobs -d "$queue" | awk -v n="$job" '$NF == n { print $1 }')
   [[ $(wait_job "$queue" "${id:-0}") == completed ]] || fail "$job: not completed in the application"
