@@ -22,6 +22,7 @@ for prefix in /usr /opt/impact; do
   root=$stage$prefix
   filter=$root/${relative#/}/filter/rastertoimpact
   expect_file "$filter" 755
+  expect_file "${filter%/*}/texttoimpact" 755
   usage=$("$filter" 2>&1 >/dev/null) && fail "the installed filter accepted no arguments"
   [[ $usage == Usage:* ]] || fail "the installed filter printed '$usage' without arguments"
   for ppd in $ppds; do expect_file "$root/share/ppd/rastertoimpact/$ppd" 644; done
