@@ -158,11 +158,14 @@ for ppd in "${ppds[@]}"; do
     fail "lpinfo -m does not list $ppd"
 done
 
-# preview PINS FILE: impact-preview draws at least one page of it.
+# preview PINS FILE: impact-preview draws the first page of it, with dots
+# or characters on it.
 preview() {
-  in_root impact-preview --pins "$1" -o "${2%.prn}" "$2" >/dev/null || fail "impact-preview $2 failed"
+  local drawn
+  drawn=$(in_root impact-preview --pins "$1" -o "${2%.prn}" "$2") || fail "impact-preview $2 failed"
   [[ $(head -c 4 "$root${2%.prn}-1.png" 2>/dev/null | od -An -c | tr -d ' ') == '211PNG' ]] ||
     fail "impact-preview drew no page of $2"
+  [[ $(head -n 1 <<<"$drawn") =~ (dots|characters)\ [1-9] ]] || fail "impact-preview found nothing printed in $2: $drawn"
 }
 # Each filter through cupsfilter with each PPD that names it, from a
 # document of the type it takes.
@@ -181,13 +184,13 @@ for ppd in "${ppds[@]}"; do
     grep -q "INFO: $program (PID [0-9]*) exited with no errors" "$root$result.log" ||
       fail "cupsfilter $ppd $doc: $program did not run and end well"
     [[ -s $root$result.prn ]] || fail "$result.prn is empty"
-    [[ $type != application/vnd.cups-raster ]] || preview "$pins" "$result.prn"
+    preview "$pins" "$result.prn"
     used+="$program "
     runs+=("$(basename "$ppd"): $program")
   done < <(sed -n 's/^\*cupsFilter2\{0,1\}: *"\(.*\)"/\1/p' "$root$ppd" | awk '{ print $1, (NF == 3 ? $3 : $4) }')
 done
 for f in "${filters[@]}"; do [[ $used == *" $(basename "$f") "* ]] || fail "no PPD uses $f"; done
-echo "cupsfilter: $(printf "%s; " "${runs[@]}")the raster printouts drawn by impact-preview"
+echo "cupsfilter: $(printf "%s; " "${runs[@]}")each printout drawn by impact-preview"
 
 version=$(sed -n 's/^project(rastertoimpact VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
 for page in "${pages[@]}"; do
