@@ -9,7 +9,7 @@ using namespace impact;
 StatusCode runFilterJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source)
 {
     if (state == nullptr || optionsText == nullptr)
-        return 22;
+        return kUnsupported;
     const JobHost host = state->host;
     initJobState(state, &host);
     JobSettings settings;
@@ -23,7 +23,7 @@ StatusCode runFilterJob(JobState* state, const char* optionsText, const char* pp
                      : nullptr;
         if (raster == nullptr) {
             statusLine(&state->host.status, kRasterOpenError);
-            status = 5;
+            status = kOutputFailed;
         }
     }
     if (status != 0) {

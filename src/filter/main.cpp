@@ -34,28 +34,34 @@ StatusCode runProcessJob(int descriptor, const char* optionsText)
     return ::runFilterJob(&job, optionsText, std::getenv("PPD"), &source);
 }
 
+// The exit status of a job's result: kBadData (-1) is 255.
+int exitStatusOf(StatusCode result)
+{
+    return result & 0xFF;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     if (argc != 6 && argc != 7) {
         std::fprintf(stderr, kUsageLine, argc > 0 ? argv[0] : "rastertoimpact");
-        return 1;
+        return kUsageError;
     }
     // A printer connection that goes away is a write error for the job to
     // report, not a reason to die silently.
     std::signal(SIGPIPE, SIG_IGN);
 
     if (argc == 6)
-        return runProcessJob(0, argv[5]);
+        return exitStatusOf(runProcessJob(0, argv[5]));
 
     int descriptor = ::open(argv[6], O_RDONLY);
     if (descriptor < 0) {
         std::perror(kOpenRasterPrefix);
-        return 1;
+        return kUsageError;
     }
     StatusCode status = runProcessJob(descriptor, argv[5]);
     if (descriptor > 0)
         ::close(descriptor);
-    return status;
+    return exitStatusOf(status);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 using impact::StatusCode;
+using impact::kUnsupported;
 
 namespace {
 
@@ -33,7 +34,7 @@ void initOptionTable(OptionTable* table)
 StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd)
 {
     if (table == nullptr || ppd == nullptr)
-        return 22;
+        return kUnsupported;
     // Find the options first and ask for their choices afterwards: looking a
     // choice up moves the walk's position to the first option whose keyword
     // matches regardless of letter case, so two such options inside the
@@ -56,10 +57,10 @@ StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd)
 StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice)
 {
     if (table == nullptr || keyword == nullptr)
-        return 22;
+        return kUnsupported;
     const int i = findEntry(table, keyword);
     if (i < 0)
-        return 22;
+        return kUnsupported;
     copyChoice(&table->entries[i], choice);
     return 0;
 }

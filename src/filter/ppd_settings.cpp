@@ -28,7 +28,7 @@ StatusCode readPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* s
     if (cupsMarkOptions(ppd, optionCount, options) == 1) {
         statusLine(status, kOptionsConflict);
         cupsFreeOptions(optionCount, options);
-        return 22;
+        return kUnsupported;
     }
     OptionTable table;
     initOptionTable(&table);
@@ -39,7 +39,7 @@ StatusCode readPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* s
 
     if (!printerClassForModel(ppd->model_number, &settings->printerClass)) {
         statusLine(status, kPrinterNotSupported);
-        return 22;
+        return kUnsupported;
     }
 
     ppd_size_t* size = ppdPageSize(ppd, nullptr);
@@ -50,7 +50,7 @@ StatusCode readPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* s
     }
     if (size == nullptr) {
         statusLine(status, kPageSizeError);
-        return -1;
+        return kBadData;
     }
     settings->page = PageGeometry{size->width, size->length, size->left, size->bottom, size->right, size->top};
     applyOptionChoices(&table, settings);
@@ -122,7 +122,7 @@ StatusCode settingsFromPpd(const char* ppdPath, const char* optionsText, const S
     ppd_file_t* ppd = ppdPath != nullptr ? ppdOpenFile(ppdPath) : nullptr;
     if (ppd == nullptr) {
         statusLine(status, kPpdReadError);
-        return 2;
+        return kPpdUnreadable;
     }
     const StatusCode result = settingsFromOpenPpd(ppd, optionsText, status, settings);
     ppdClose(ppd);

@@ -38,7 +38,7 @@ StatusCode setUpTextJob(JobState* job, const char* optionsText, TextSettings* se
     ppd_file_t* ppd = ppdPath != nullptr ? ppdOpenFile(ppdPath) : nullptr;
     if (ppd == nullptr) {
         statusLine(&job->host.status, kPpdReadError);
-        return 2;
+        return kPpdUnreadable;
     }
     JobSettings jobSettings;
     StatusCode status = settingsFromOpenPpd(ppd, optionsText, &job->host.status, &jobSettings);
@@ -64,7 +64,7 @@ StatusCode printText(TextJob* text, int descriptor)
         }
         if (n < 0) {
             statusLine(&job->host.status, kTextReadError);
-            return failJob(job, 5);
+            return failJob(job, kOutputFailed);
         }
         if (n == 0)
             return finishTextJob(text);
@@ -107,7 +107,7 @@ int main(int argc, char* argv[])
 {
     if (argc != 6 && argc != 7) {
         std::fprintf(stderr, kUsageLine, argc > 0 ? argv[0] : "texttoimpact");
-        return 1;
+        return kUsageError;
     }
     std::signal(SIGPIPE, SIG_IGN);
     if (argc == 6)
@@ -115,7 +115,7 @@ int main(int argc, char* argv[])
     int descriptor = ::open(argv[6], O_RDONLY);
     if (descriptor < 0) {
         std::perror("ERROR: Unable to open text file - ");
-        return 1;
+        return kUsageError;
     }
     StatusCode status = runTextFilterJob(descriptor, argv[5]);
     ::close(descriptor);

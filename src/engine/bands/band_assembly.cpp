@@ -68,7 +68,7 @@ StatusCode takeLineRun(JobState* state, const cups_page_header2_t* header, PageA
     if (count == 0)
         return 0;
     if (count > nextLineRun(state, header, page).count)
-        return 22;
+        return kUnsupported;
     if (page->y >= state->printHeightLines) {
         page->y += count;
         return 0;

@@ -14,7 +14,7 @@ namespace impact {
 StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines)
 {
     if (state == nullptr || header == nullptr)
-        return 22;
+        return kUnsupported;
     BandContext job = {};
     job.widthDots = state->printWidthDots;
     job.positionDpi = state->units.positionDpi;
@@ -44,7 +44,7 @@ StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint
 StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
 {
     if ((feedDpi != 216 && feedDpi != 180) || vdpi == 0 || out == nullptr)
-        return 22;
+        return kUnsupported;
     if (lines == 0)
         return 0;
     uint32_t steps = scaleRound(lines, vdpi, feedDpi);
@@ -54,24 +54,24 @@ StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uin
         ok &= feedPaper(out, n);
         steps -= n;
     }
-    return ok ? 0 : 5;
+    return ok ? kSuccess : kOutputFailed;
 }
 
 StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned char* band)
 {
     if (job == nullptr || band == nullptr || lines == 0)
-        return 22;
+        return kUnsupported;
     if (job->widthDots == 0)
         return 0;
     if (job->positionDpi == 0 || job->columnBufferSlot == nullptr || job->pendingSlot == nullptr ||
         job->rows == 0 || job->hdpi == 0 || job->vdpi == 0 || job->out == nullptr)
-        return 22;
+        return kUnsupported;
     if (job->widthDots > 8191)
-        return -1;
+        return kBadData;
     uint8_t mode = 0;
     if (!findGraphicsMode(job->hdpi, job->vdpi, job->rows, job->speed, job->flags, &mode)) {
         statusLine(job->status, kIllegalResolution);
-        return -1;
+        return kBadData;
     }
 
     const uint32_t perColumn = (job->rows + 7) / 8;
@@ -79,11 +79,11 @@ StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned cha
     auto* columns = static_cast<unsigned char*>(std::malloc(size));
     if (columns == nullptr) {
         statusError(job->status, kAllocationPrefix);
-        return 12;
+        return kOutOfMemory;
     }
     *job->columnBufferSlot = columns;
 
-    StatusCode result = 0;
+    StatusCode result = kSuccess;
     uint32_t first = 0;
     uint32_t last = 0;
     if (transposeBand(band, job->widthDots, job->rows, lines, columns, &first, &last)) {
@@ -94,13 +94,13 @@ StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned cha
         ok &= startBitImage(job->out, mode, static_cast<uint16_t>(n));
         ok &= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn) == 0;
         *job->pendingSlot = 0;
-        result = ok ? 0 : 5;
+        result = ok ? kSuccess : kOutputFailed;
     }
 
     std::free(columns);
     *job->columnBufferSlot = nullptr;
     if (!carriageReturn(job->out) && result == 0)
-        result = 5;
+        result = kOutputFailed;
     return result;
 }
 

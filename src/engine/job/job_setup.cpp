@@ -5,9 +5,9 @@ namespace impact {
 StatusCode configureJob(JobState* state, const JobSettings* settings)
 {
     if (state == nullptr || settings == nullptr)
-        return 22;
+        return kUnsupported;
     if (settings->printerClass != PrinterClass::NinePin && settings->printerClass != PrinterClass::TwentyFourPin)
-        return 22;
+        return kUnsupported;
     state->settings = *settings;
     state->units = unitsOf(settings->printerClass);
     state->pageCount = 0;

@@ -26,7 +26,7 @@ StatusCode finalLine(JobState* state, StatusCode status)
 bool cannotGoOn(JobState* state, StatusCode* status)
 {
     if (state == nullptr) {
-        *status = 22;
+        *status = kUnsupported;
         return true;
     }
     if (state->over) {
@@ -74,7 +74,7 @@ StatusCode failJob(JobState* state, StatusCode status)
 StatusCode startPage(JobState* state, const cups_page_header2_t* header)
 {
     if (state == nullptr || header == nullptr)
-        return 22;
+        return kUnsupported;
     if (state->over)
         return state->overStatus;
     state->header = *header;
@@ -82,7 +82,7 @@ StatusCode startPage(JobState* state, const cups_page_header2_t* header)
     statusLine(&state->host.status, kPageLine, state->pageCount, static_cast<int>(header->NumCopies));
     if (!pageHeaderUsable(header)) {
         statusLine(&state->host.status, kDataFormatError);
-        return failJob(state, -1);
+        return failJob(state, kBadData);
     }
     StatusCode status = setupPage(state, &state->header);
     if (status != 0)
@@ -94,7 +94,7 @@ StatusCode startPage(JobState* state, const cups_page_header2_t* header)
 StatusCode pushLine(JobState* state, const unsigned char* line)
 {
     if (state == nullptr || line == nullptr)
-        return 22;
+        return kUnsupported;
     if (state->over)
         return state->overStatus;
     if (!state->pageOpen || state->page.y >= state->header.cupsHeight)

@@ -87,7 +87,7 @@ void readPageLines(JobState* state, cups_raster_t* raster, const RasterSource* s
 StatusCode printRasterPages(JobState* state, cups_raster_t* raster, const RasterSource* source)
 {
     if (state == nullptr || raster == nullptr)
-        return 22;
+        return kUnsupported;
     cups_page_header2_t header;
     while (!state->over) {
         if (cupsRasterReadHeader2(raster, &header) == 0)

@@ -82,19 +82,19 @@ OutputStream discardStream()
 StatusCode writeAll(const OutputStream* out, const void* bytes, size_t count)
 {
     if (out == nullptr || bytes == nullptr || count == 0)
-        return 22;
+        return kUnsupported;
     const auto* p = static_cast<const unsigned char*>(bytes);
     size_t total = 0;
     // A stream that takes only part of the data gets two more chances.
     for (int attempt = 0; attempt < 3 && total < count; ++attempt)
         total += out->write(out->context, p + total, count - total);
-    return total == count ? 0 : 1;
+    return total == count ? kSuccess : kWriteFailed;
 }
 
 StatusCode writeFormatted(const OutputStream* out, const char* format, ...)
 {
     if (out == nullptr || format == nullptr)
-        return 22;
+        return kUnsupported;
     char text[256];
     va_list args;
     va_start(args, format);
@@ -108,18 +108,18 @@ StatusCode writeFormatted(const OutputStream* out, const char* format, ...)
         va_end(args);
     }
     if (length < 0 || static_cast<size_t>(length) >= sizeof text)
-        return 1;
+        return kWriteFailed;
     if (length == 0)
         return 0;
     size_t written = out->write(out->context, reinterpret_cast<unsigned char*>(text), static_cast<size_t>(length));
-    return written == static_cast<size_t>(length) ? 0 : 1;
+    return written == static_cast<size_t>(length) ? kSuccess : kWriteFailed;
 }
 
 StatusCode flushOutput(const OutputStream* out)
 {
     if (out == nullptr || out->flush == nullptr)
         return 0;
-    return out->flush(out->context) ? 1 : 0;
+    return out->flush(out->context) ? kWriteFailed : kSuccess;
 }
 
 } // namespace impact

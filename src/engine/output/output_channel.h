@@ -8,6 +8,19 @@
 
 namespace impact {
 
+// What a job or one of its steps ended with. The filter exits with the
+// value (kBadData as 255).
+enum JobResult : int {
+    kSuccess = 0,
+    kWriteFailed = 1,   // a command sequence was not taken whole; the step reports kOutputFailed
+    kUsageError = 1,    // the filter's arguments or input file
+    kPpdUnreadable = 2,
+    kOutputFailed = 5,  // the printer data or the raster stream could not be opened or written
+    kOutOfMemory = 12,
+    kUnsupported = 22,  // bad arguments, conflicting options, printer or resolution not supported
+    kBadData = -1,      // no page size, or a raster page the engine cannot print
+};
+// A JobResult, or 0.
 using StatusCode = int;
 
 struct OutputStream {

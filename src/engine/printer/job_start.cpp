@@ -9,7 +9,7 @@ namespace impact {
 StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics)
 {
     if (state == nullptr || metrics == nullptr || state->units.baseDpi == 0 || state->units.pageDpi == 0)
-        return 22;
+        return kUnsupported;
     const OutputStream* out = &state->host.printer;
     const JobSettings& settings = state->settings;
     const uint16_t baseDpi = state->units.baseDpi;
@@ -34,7 +34,7 @@ StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics)
 
     if (!ok) {
         statusLine(&state->host.status, kOutputError);
-        return 1;
+        return kWriteFailed;
     }
     return 0;
 }

@@ -32,7 +32,7 @@ StatusCode sendPageEnd(const JobState* state)
     ok &= flushOutput(out) == 0;
     if (!ok) {
         statusLine(&state->host.status, kOutputError);
-        return 1;
+        return kWriteFailed;
     }
     return 0;
 }
@@ -58,7 +58,7 @@ StatusCode sendJobEnd(const JobState* state)
     ok &= flushOutput(out) == 0;
     if (!ok) {
         statusLine(&state->host.status, kOutputError);
-        return 1;
+        return kWriteFailed;
     }
     return 0;
 }
@@ -66,7 +66,7 @@ StatusCode sendJobEnd(const JobState* state)
 StatusCode endPage(JobState* state)
 {
     if (state == nullptr)
-        return 22;
+        return kUnsupported;
     serviceCancellation(state);
     int failed = sendPageEnd(state);
     if (state->columnBuffer != nullptr) {
@@ -79,13 +79,13 @@ StatusCode endPage(JobState* state)
     // the page once more.
     serviceCancellation(state);
     state->pageOpen = 0;
-    return failed ? 5 : 0;
+    return failed ? kOutputFailed : kSuccess;
 }
 
 StatusCode teardownJob(JobState* state)
 {
     if (state == nullptr)
-        return 22;
+        return kUnsupported;
     StatusCode jobEnd = sendJobEnd(state);
     if (state->lineBuffer != nullptr) {
         std::free(state->lineBuffer);
@@ -93,7 +93,7 @@ StatusCode teardownJob(JobState* state)
         state->bandBuffer = nullptr;
         state->bufferCapacity = 0;
     }
-    return jobEnd != 0 ? 5 : 0;
+    return jobEnd != 0 ? kOutputFailed : kSuccess;
 }
 
 } // namespace impact

@@ -43,7 +43,7 @@ StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
     if (needed == 0 || needed > SIZE_MAX) {
         errno = ENOMEM;
         statusError(&state->host.status, kAllocationPrefix);
-        return 12;
+        return kOutOfMemory;
     }
     if (state->lineBuffer == nullptr || needed > state->bufferCapacity) {
         std::free(state->lineBuffer);
@@ -53,7 +53,7 @@ StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
         auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(needed)));
         if (buffer == nullptr) {
             statusError(&state->host.status, kAllocationPrefix);
-            return 12;
+            return kOutOfMemory;
         }
         state->lineBuffer = buffer;
         state->bufferCapacity = static_cast<size_t>(needed);
@@ -80,7 +80,7 @@ StatusCode renewGeometry(JobState* state, const cups_page_header2_t* header)
         return 0;
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
                           state->settings.graphicsFlags, nullptr))
-        return 22;
+        return kUnsupported;
     computePrintableArea(state, header);
     return prepareWorkBuffer(state, header);
 }
@@ -91,7 +91,7 @@ StatusCode sendCarriageReturn(const JobState* state)
 {
     if (!carriageReturn(&state->host.printer)) {
         statusLine(&state->host.status, kOutputError);
-        return 1;
+        return kWriteFailed;
     }
     return 0;
 }
@@ -113,7 +113,7 @@ PageMetrics computePageMetrics(const PageGeometry* pageSize, uint16_t baseDpi)
 StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
 {
     if (state == nullptr || header == nullptr)
-        return 22;
+        return kUnsupported;
     state->pageOpen = 1;
     if (state->host.pageStarted != nullptr)
         state->host.pageStarted(state->host.context);
@@ -122,7 +122,7 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
         StatusCode status = renewGeometry(state, header);
         if (status != 0)
             return status;
-        return sendCarriageReturn(state) != 0 ? 5 : 0;
+        return sendCarriageReturn(state) != 0 ? kOutputFailed : kSuccess;
     }
 
     computePrintableArea(state, header);
@@ -132,14 +132,14 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
 
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
                           state->settings.graphicsFlags, nullptr))
-        return 22;
+        return kUnsupported;
 
     StatusCode status = prepareWorkBuffer(state, header);
     if (status != 0)
         return status;
 
     if (sendJobStart(state, &metrics) != 0)
-        return 5;
+        return kOutputFailed;
     return 0;
 }
 

@@ -57,12 +57,12 @@ void openPage(TextJob* job)
     job->line = 0;
     job->headLine = 0;
     if (state->pageCount == 1 && !sendJobStartAndSetup(job)) {
-        failJob(state, 5);
+        failJob(state, kOutputFailed);
         return;
     }
     if (sendPaperFeed(&state->host.printer, job->geometry.topFeed) != 0) {
         statusLine(&state->host.status, kOutputError);
-        failJob(state, 5);
+        failJob(state, kOutputFailed);
     }
 }
 
@@ -79,7 +79,7 @@ void flushLine(TextJob* job)
         ok &= writeAll(out, job->lineBytes, job->lineLength + 1) == 0;
         if (!ok) {
             statusLine(&state->host.status, kOutputError);
-            failJob(state, 5);
+            failJob(state, kOutputFailed);
         }
     }
     job->column = 0;

@@ -60,7 +60,7 @@ StatusCode sendTextSetup(const OutputStream* out, const TextSetup* setup)
     ok &= selectCharacterTable(out, kTableSlot);
     ok &= setLeftMargin(out, setup->leftColumn);
     ok &= setRightMargin(out, setup->rightColumn);
-    return ok ? 0 : 1;
+    return ok ? kSuccess : kWriteFailed;
 }
 
 StatusCode sendPaperFeed(const OutputStream* out, uint32_t steps)
@@ -71,7 +71,7 @@ StatusCode sendPaperFeed(const OutputStream* out, uint32_t steps)
         ok &= feedPaper(out, n);
         steps -= n;
     }
-    return ok ? 0 : 1;
+    return ok ? kSuccess : kWriteFailed;
 }
 
 } // namespace impact
