@@ -49,7 +49,7 @@ std::string describeText(const Command& c, const DecodedStream& stream)
                               : first.width == 108 ? "20"
                                                    : std::to_string(kUnitsPerInch / first.width);
     text += "\" (" + std::to_string(c.args[2]) + " characters, " + pitch + " cpi " +
-            (first.quality != 0 ? "letter quality" : "draft") + ", " + charTableName(first.table) + ", at x " +
+            (first.quality != 0 ? "letter quality" : "draft") + ", " + codeTableName(first.table) + ", at x " +
             fixedPoint(static_cast<double>(first.x) / kUnitsPerInch, 3) + " in y " +
             fixedPoint(static_cast<double>(first.y) / kUnitsPerInch, 3) + " in)";
     return text;
@@ -144,7 +144,7 @@ std::string describeCommand(const Command& c, const DecodedStream& stream)
         break;
     case CommandKind::AssignTable:
         name = "ESC ( t";
-        what = "slot " + std::to_string(c.args[0]) + " holds " + charTableName(charTableFor(c.args[1], c.args[2])) +
+        what = "slot " + std::to_string(c.args[0]) + " holds " + codeTableName(codeTableFor(c.args[1], c.args[2])) +
                " (" + std::to_string(c.args[1]) + " " + std::to_string(c.args[2]) + ")";
         break;
     case CommandKind::Speed:

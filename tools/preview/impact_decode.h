@@ -79,14 +79,14 @@ int lookupBitImageMode(uint8_t mode, BitImageMode* info);
 
 // The character tables the decoder knows (ESC ( t assigns them to slots,
 // ESC t selects a slot).
-enum class CharTable : uint8_t { Italic, PC437, PC850, PC852, PC858, Unknown };
+enum class CodeTable : uint8_t { Italic, PC437, PC850, PC852, PC858, Unknown };
 
 // The table for ESC ( t d2 d3, Unknown for one the decoder does not know.
-CharTable charTableFor(uint32_t d2, uint32_t d3);
-const char* charTableName(CharTable table);
+CodeTable codeTableFor(uint32_t d2, uint32_t d3);
+const char* codeTableName(CodeTable table);
 // The Unicode character a byte prints as under a table (and ESC R n);
 // 0xFFFD when it is not known. Bytes below 0x80 are ASCII for ESC R 0.
-uint32_t charCodepoint(CharTable table, uint32_t international, uint8_t byte);
+uint32_t charCodepoint(CodeTable table, uint32_t international, uint8_t byte);
 
 // One character the printer prints with its own font.
 struct TextChar {
@@ -98,7 +98,7 @@ struct TextChar {
     uint32_t codepoint = 0;   // Unicode, 0xFFFD when unknown
     uint8_t byte = 0;         // as sent
     uint8_t quality = 0;      // 0 draft, 1 letter quality
-    CharTable table = CharTable::PC437;
+    CodeTable table = CodeTable::PC437;
 };
 
 struct BitImage {

@@ -17,7 +17,7 @@ struct TextState {
     int64_t rightMargin = 0;    // 0: none
     bool upperPrintable = true; // ESC 6 (true) or ESC 7
     uint32_t international = 0; // ESC R n
-    CharTable slots[4] = {CharTable::Italic, CharTable::PC437, CharTable::Unknown, CharTable::PC437};
+    CodeTable slots[4] = {CodeTable::Italic, CodeTable::PC437, CodeTable::Unknown, CodeTable::PC437};
     uint32_t slot = 1;
 };
 
@@ -232,7 +232,7 @@ void apply(PrinterState* state, const uint8_t* bytes, Command* c, DecodedStream*
         break;
     case CommandKind::AssignTable:
         if (c->args[0] < 4)
-            t.slots[c->args[0]] = charTableFor(c->args[1], c->args[2]);
+            t.slots[c->args[0]] = codeTableFor(c->args[1], c->args[2]);
         break;
     default:
         break;
