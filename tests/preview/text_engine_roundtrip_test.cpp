@@ -11,9 +11,9 @@
 namespace {
 
 // A page with the printers' margins (9 points, 18 at the bottom).
-ppd_size_t pageOf(float width, float length)
+impact::PageGeometry pageOf(float width, float length)
 {
-    ppd_size_t size{};
+    impact::PageGeometry size{};
     size.width = width;
     size.length = length;
     size.left = 9;
@@ -67,9 +67,9 @@ TEST(TextEngineRoundTrip, EachSettingReadsBackAsItsTextInItsCells)
     };
     for (const auto& c : cases) {
         TestJob job;
-        impact::JobConfig config{};
-        config.modelNumber = c.model;
-        config.pageSize = pageOf(612, c.length);
+        impact::JobSettings config{};
+        config.printerClass = c.model == 0 ? impact::PrinterClass::NinePin : impact::PrinterClass::TwentyFourPin;
+        config.page = pageOf(612, c.length);
         ASSERT_EQ(impact::configureJob(&job.state, &config), 0) << c.name;
         impact::TextSettings settings;
         settings.pitch = c.pitch;
