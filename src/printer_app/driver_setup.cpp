@@ -6,6 +6,7 @@
 #include "printer_app/dither_matrices.h"
 #include "printer_app/driver_table.h"
 #include "printer_app/media_table.h"
+#include "printer_app/port_uri.h"
 #include "printer_app/raster_driver.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/test_page.h"
@@ -71,9 +72,13 @@ int listDrivers(pappl_pr_driver_t* drivers, int capacity)
     return count;
 }
 
-bool setUpDriver(pappl_system_t* system, const char* driverName, const char*, const char*,
+bool setUpDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
                  pappl_pr_driver_data_t* data, ipp_t** attrs, void*)
 {
+    if (isPortUri(deviceUri) && !parsePortUri(deviceUri).ok) {
+        papplLog(system, PAPPL_LOGLEVEL_ERROR, "Bad device URI '%s': %s.", deviceUri, parsePortUri(deviceUri).error);
+        return false;
+    }
     const DriverSpec* spec = findDriver(driverName);
     if (spec == nullptr) {
         papplLog(system, PAPPL_LOGLEVEL_ERROR, "No driver named '%s'.", driverName);

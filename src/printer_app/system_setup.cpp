@@ -6,6 +6,7 @@
 #include "printer_app/device_match.h"
 #include "printer_app/driver_setup.h"
 #include "printer_app/ghostscript_input.h"
+#include "printer_app/port_device.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/text_input.h"
 #include "printer_app/web_strings.h"
@@ -114,5 +115,6 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
                              ghostscript);
     papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
+    watchPortJobs(system);
     return system;
 }
