@@ -33,6 +33,10 @@ bool printRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
             break;
         errno = 0;
         if (papplDeviceWrite(device, buffer, static_cast<size_t>(n)) != n) {
+            if (papplJobIsCanceled(job)) { // the device dropped the rest on purpose
+                ok = false;
+                break;
+            }
             papplJobSetMessage(job, "The printer stopped taking data: %s.",
                                std::strerror(errno != 0 ? errno : EIO));
             papplPrinterSetReasons(papplJobGetPrinter(job), PAPPL_PREASON_OTHER, PAPPL_PREASON_NONE);
