@@ -243,6 +243,11 @@ bool listNothing(pappl_device_cb_t, void*, pappl_deverror_cb_t, void*)
     return false;
 }
 
+bool listNone(const char*, const char*, const char*, void*)
+{
+    return false;
+}
+
 char* noDeviceId(pappl_device_t*, char*, size_t)
 {
     return nullptr;
@@ -252,6 +257,10 @@ char* noDeviceId(pappl_device_t*, char*, size_t)
 
 void registerPortSchemes()
 {
+    // PAPPL adds its own schemes (file, usb, socket, ...) when it first
+    // lists or opens devices, and only to an empty list: have it do so
+    // first (listing file devices finds nothing).
+    papplDeviceList(PAPPL_DEVTYPE_FILE, listNone, nullptr, nullptr, nullptr);
     papplDeviceAddScheme("serial", PAPPL_DEVTYPE_CUSTOM_LOCAL, listPorts, openPort, closePort, readPort, writePort,
                          portStatus, noDeviceId);
     // Listed once, by the serial scheme.
