@@ -9,6 +9,7 @@
 #include "printer_app/port_uri.h"
 #include "printer_app/raster_driver.h"
 #include "printer_app/raw_input.h"
+#include "printer_app/raw_port.h"
 #include "printer_app/test_page.h"
 #include "printer_app/text_options.h"
 #include "printer_app/vendor_options.h"
@@ -131,5 +132,6 @@ bool setUpDriver(pappl_system_t* system, const char* driverName, const char* dev
     *attrs = ippNew();
     describeVendorOptions(data, *attrs);
     describeTextOptions(spec, data, *attrs);
+    describeRawPortOption(data, *attrs);
     return true;
 }

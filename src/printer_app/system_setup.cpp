@@ -9,6 +9,7 @@
 #include "printer_app/port_device.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/text_input.h"
+#include "printer_app/raw_port.h"
 #include "printer_app/web_strings.h"
 
 namespace {
@@ -85,8 +86,10 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
             ghostscript->idleLimit = std::atoi(limit);
     const char* port = cupsGetOption("server-port", optionCount, options);
     const char* logFile = cupsGetOption("log-file", optionCount, options);
+    // raw-socket is served by this application's own listener (raw_port.h).
+    const pappl_soptions_t serverOptions = parseServerOptions(cupsGetOption("server-options", optionCount, options));
     pappl_system_t* system = papplSystemCreate(
-        parseServerOptions(cupsGetOption("server-options", optionCount, options)), kAppName,
+        serverOptions & ~PAPPL_SOPTIONS_RAW_SOCKET, kAppName,
         port != nullptr ? std::atoi(port) : 0, "_print,_universal",
         cupsGetOption("spool-directory", optionCount, options), logFile != nullptr ? logFile : "-",
         parseLogLevel(cupsGetOption("log-level", optionCount, options)),
@@ -116,5 +119,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
     watchPortJobs(system);
+    if (serverOptions & PAPPL_SOPTIONS_RAW_SOCKET)
+        startRawPort(system, optionCount, options);
     return system;
 }

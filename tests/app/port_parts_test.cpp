@@ -14,6 +14,7 @@
 
 #include "printer_app/port_list.h"
 #include "printer_app/port_uri.h"
+#include "printer_app/raw_format.h"
 #include "printer_app/serial_line.h"
 
 namespace {
@@ -168,6 +169,40 @@ TEST(PortList, ListsPortsThatAnswerInNameOrder)
     EXPECT_EQ(listed, "lp0(p) ttyACM0(s) ttyUSB2(s) ttyUSB10(s) ");
     EXPECT_EQ(findPorts(dir.c_str(), ports, 2), 2);
     fs::remove_all(dir);
+}
+
+struct StreamCase {
+    std::string block;
+    RawStreamKind kind;
+};
+
+TEST(RawFormat, TellsPrinterCommandsFromText)
+{
+    using K = RawStreamKind;
+    const StreamCase cases[] = {
+        {"\x1b@\x1bx1Hello\r\n\x0c", K::PrinterCommands},
+        {"Invoice 4711\r\n\tTotal 12.50\n\f", K::Text},
+        {"Rechnung f\xc3\xbcr M\xc3\xbcller \xe2\x82\xac 12,50\n", K::Text},
+        {"Rechnung f\xfcr M\xfcller\n", K::PrinterCommands}, // a code page's characters
+        {"\xef\xbb\xbf" "BOM\n", K::Text},
+        {"cut at the end \xe2\x82", K::Text},
+        {"\xc0\xaf" " overlong", K::PrinterCommands},
+        {"\xed\xa0\x80 surrogate", K::PrinterCommands},
+        {"\xf4\x90\x80\x80 beyond U+10FFFF", K::PrinterCommands},
+        {std::string("A\0B", 3), K::PrinterCommands},
+        {"\x0e wide \x14", K::PrinterCommands},
+        {"del \x7f", K::PrinterCommands},
+        {"%PDF-1.7\n%\xe2\xe3", K::Pdf},
+        {"%!PS-Adobe-3.0\n", K::PostScript},
+        {"\x1b%-12345X@PJL\r\n", K::PrinterCommands},
+        {"", K::PrinterCommands},
+        // Only the first block counts.
+        {std::string(kRawFirstBlock, 'a') + "\x1b@", K::Text},
+        {std::string(kRawFirstBlock - 1, 'a') + "\x1b@", K::PrinterCommands},
+    };
+    for (const StreamCase& c : cases)
+        EXPECT_EQ(classifyRawStream(reinterpret_cast<const unsigned char*>(c.block.data()), c.block.size()), c.kind)
+            << c.block.substr(0, 40);
 }
 
 } // namespace
