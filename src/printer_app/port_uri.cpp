@@ -1,5 +1,6 @@
 #include "printer_app/port_uri.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +14,12 @@ constexpr int kBauds[] = {300,   600,   1200,   2400,   4800,   9600,    19200,
 constexpr const char* kParities[] = {"none", "even", "odd"};
 constexpr const char* kFlows[] = {"none", "xonxoff", "rtscts", "dtrdsr"};
 
-PortUri failure(PortUri result, const char* format, const char* a, const char* b = "")
+__attribute__((format(printf, 2, 3))) PortUri failure(PortUri result, const char* format, ...)
 {
-    std::snprintf(result.error, sizeof result.error, format, a, b);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(result.error, sizeof result.error, format, arguments);
+    va_end(arguments);
     result.ok = false;
     return result;
 }
@@ -66,9 +70,9 @@ PortUri parsePortUri(const char* uri)
     const char* query = std::strchr(rest, '?');
     const size_t pathLength = query != nullptr ? static_cast<size_t>(query - rest) : std::strlen(rest);
     if (pathLength == 0 || rest[0] != '/' || rest[1] == '/')
-        return failure(result, "the port's path is missing or not absolute (serial:/dev/ttyS0)", "");
+        return failure(result, "the port's path is missing or not absolute (serial:/dev/ttyS0)");
     if (pathLength >= sizeof result.settings.path)
-        return failure(result, "the port's path is too long", "");
+        return failure(result, "the port's path is too long");
     std::memcpy(result.settings.path, rest, pathLength);
     result.settings.path[pathLength] = '\0';
     if (std::strpbrk(result.settings.path, "#%&= ") != nullptr)

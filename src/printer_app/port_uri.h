@@ -11,7 +11,7 @@ enum class Parity { None, Even, Odd };
 enum class FlowControl { None, XonXoff, RtsCts, DtrDsr };
 
 struct SerialSettings {
-    char path[256];
+    char path[256] = "";
     int baud = 9600;
     int dataBits = 8;
     Parity parity = Parity::None;
