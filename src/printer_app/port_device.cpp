@@ -229,7 +229,7 @@ bool listPorts(pappl_device_cb_t cb, void* data, pappl_deverror_cb_t, void*)
             std::snprintf(info, sizeof info, "Serial port %s (set the printer's speed and flow control in the URI)",
                           name);
         } else {
-            std::snprintf(uri, sizeof uri, "parallel:%s", ports[i].path);
+            std::snprintf(uri, sizeof uri, "parallel:%.255s", ports[i].path);
             std::snprintf(info, sizeof info, "Parallel port %s", name);
         }
         if (cb(info, uri, "", data))
