@@ -26,12 +26,12 @@ newest_job() {
   done
   echo none
 }
-# raw_job <file> [reset-after]: sends the file to r1's raw port; prints the job id.
+# raw_job <file> [reset-after]: sends the file to r1's raw port; prints the
+# new job's id (the caller keeps it in $last).
 last=
 raw_job() {
   "$send" "$raw_port" "$@" || fail "impact-raw-send $*"
-  last=$(newest_job r1 "$last")
-  echo "$last"
+  newest_job r1 "$last"
 }
 # sent_as <id>: the format the raw port gave the job (logged within a second or two).
 sent_as() {
@@ -45,20 +45,20 @@ expect "listening on" "$(ss -ltnH "sport = :$raw_port" | awk '{ print $4 }' | so
 
 echo "--- [$SECONDS s] printer commands, byte for byte"
 { printf '\x1b@\x1bx1Raw port\r\n'; head -c 100000 /dev/urandom; printf '\x0c'; } >"$scratch/commands.prn"
-id=$(raw_job "$scratch/commands.prn")
+id=$(raw_job "$scratch/commands.prn") last=$id
 expect "command stream" "$(wait_job r1 "$id")" completed
 expect "command stream's format" "$(sent_as "$id")" "printed as application/vnd.impact-escp"
 cmp "$scratch/commands.prn" "$scratch/r1.prn" || fail "the printer commands did not arrive byte for byte"
 
 echo "--- [$SECONDS s] a connection broken in the middle"
 size=$(stat -c %s "$scratch/r1.prn")
-id=$(raw_job "$scratch/commands.prn" 50000)
+id=$(raw_job "$scratch/commands.prn" 50000) last=$id
 expect "broken connection" "$(wait_job r1 "$id")" canceled
 expect "bytes printed of the broken connection" "$(stat -c %s "$scratch/r1.prn")" "$size"
 
 echo "--- [$SECONDS s] text"
 printf 'Invoice 4711\r\nTotal:  12,50 \xe2\x82\xac\n\f' >"$scratch/invoice.txt"
-id=$(raw_job "$scratch/invoice.txt")
+id=$(raw_job "$scratch/invoice.txt") last=$id
 state=$(wait_job r1 "$id")
 expect "text stream's format" "$(sent_as "$id")" "printed as text/plain"
 if timeout 30 ipptool -tv "ipp://127.0.0.1:$port/ipp/print/r1" get-printer-attributes.test 2>/dev/null |
@@ -71,7 +71,7 @@ fi
 echo "--- [$SECONDS s] a printer set to pass everything through"
 app modify -d r1 -o impact-raw-port-format=passthrough >/dev/null || fail "modify: not accepted"
 size=$(stat -c %s "$scratch/r1.prn")
-id=$(raw_job "$scratch/invoice.txt")
+id=$(raw_job "$scratch/invoice.txt") last=$id
 expect "passthrough text" "$(wait_job r1 "$id")" completed
 expect "passthrough format" "$(sent_as "$id")" "printed as application/vnd.impact-escp"
 cmp <(tail -c +$((size + 1)) "$scratch/r1.prn") "$scratch/invoice.txt" || fail "passthrough changed the bytes"
