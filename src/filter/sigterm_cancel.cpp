@@ -42,7 +42,7 @@ void onTerminate(int)
     int savedErrno = errno;
     if (!gRequested) {
         JobState* job = gJob;
-        gPendingAtSignal.store(job != nullptr ? job->pendingImageBytes : 0, std::memory_order_relaxed);
+        gPendingAtSignal.store(job != nullptr ? pendingBytes(&job->pendingImageBytes) : 0, std::memory_order_relaxed);
         gRequested = 1;
         if (gWakePipe[1] >= 0) {
             ssize_t ignored = ::write(gWakePipe[1], "x", 1);

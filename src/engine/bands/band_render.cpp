@@ -90,10 +90,10 @@ StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned cha
         const uint32_t n = last - first + 1;
         const uint32_t position = scaleRound(first, job->hdpi, job->positionDpi);
         bool ok = setHorizontalPosition(job->out, static_cast<uint16_t>(position));
-        *job->pendingSlot = n * perColumn;
+        setPendingBytes(job->pendingSlot, n * perColumn);
         ok &= startBitImage(job->out, mode, static_cast<uint16_t>(n));
         ok &= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn) == 0;
-        *job->pendingSlot = 0;
+        setPendingBytes(job->pendingSlot, 0);
         result = ok ? kSuccess : kOutputFailed;
     }
 

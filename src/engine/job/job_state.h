@@ -47,7 +47,10 @@ struct JobState {
     uint32_t printWidthDots;
     uint32_t lineBytes;          // (printWidthDots + 7) / 8
     uint32_t printHeightLines;
-    uint32_t pendingImageBytes;  // bit-image bytes announced and not yet handed over
+    // Bit-image bytes announced and not yet handed over. A signal handler
+    // may read it at any moment: written and read through setPendingBytes
+    // and pendingBytes only.
+    uint32_t pendingImageBytes;
     // The geometry the work buffer is laid out for (page setup renews it
     // when a page brings another one) and the buffer's size.
     uint32_t bufferLineBytes;    // cupsBytesPerLine the buffer was laid out for
@@ -65,6 +68,11 @@ struct JobState {
     uint8_t over;                // the job has ended: nothing more is sent
     StatusCode overStatus;       // what the job ended with
 };
+
+// The bit-image bytes in flight, as a signal handler may see them at any
+// moment: whole values, in program order with the writes around them.
+void setPendingBytes(uint32_t* slot, uint32_t count);
+uint32_t pendingBytes(uint32_t* slot);
 
 // Clears the record and takes the host (null: a job whose bytes and lines
 // go nowhere).
