@@ -28,6 +28,9 @@ done
 gs_run -sPAPERSIZE=a4 -r30 -sDEVICE=jpeg -sOutputFile=color.jpg
 gs_run -sPAPERSIZE=a4 -r30 -sDEVICE=jpeggray -sOutputFile=gray.jpg
 
+# PAPPL reports a printer-up-time of 0 in the printer's first second, which
+# the suite refuses: the printer is older than that by now.
+sleep 1
 timeout 240 ipptool -T 30 -V 2.0 -I -t -f document-a4.pdf "ipp://127.0.0.1:$port/ipp/print/dmp" \
   ipp-1.1.test ipp-2.0-only.test >"$scratch/report.txt" 2>&1 || true
 [[ -z $report ]] || { mkdir -p "$(dirname "$report")" && cp "$scratch/report.txt" "$report"; }
