@@ -51,7 +51,7 @@ while IFS='|' read -r doc printer ppd checks; do
   "$check" $checks "${tints[@]}" "$scratch/$job.filter" >"$scratch/$job.chain" || true
   grep '^page' "$scratch/$job.app"
   paste <(grep '^tint' "$scratch/$job.chain") <(grep '^tint' "$scratch/$job.app") |
-    awk -v job="$job" '{ d = $3 - $6; if (d < 0) d = -d
+    awk -v job="$job" '{ sub(/:$/, "", $2); d = $3 - $6; if (d < 0) d = -d
       printf "%s %s: filter chain %s, application %s\n", job, $2, $3, $6
       if (d > 1 / 18 + 0.015) { print "FAIL: " job " " $2 ": the shares differ by more than a step"; bad = 1 } }
       END { exit bad }' | tee -a "$scratch/figures.txt" || fail "$job: not the filter chain's shades"
