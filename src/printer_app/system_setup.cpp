@@ -1,7 +1,11 @@
 #include "printer_app/system_setup.h"
 
 #include <cstdlib>
+#include <climits>
 #include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "printer_app/device_match.h"
 #include "printer_app/driver_setup.h"
@@ -74,6 +78,28 @@ const char* detectFormat(const unsigned char* header, size_t size, void*)
     return nullptr;
 }
 
+// PAPPL 1.3.1 rotates a log on standard error like a log file once it
+// holds 1 MiB, opens the same standard error again, finds it still too
+// long and waits for its own log lock for ever: `server 2>>FILE` stops
+// every job and request once FILE has grown to 1 MiB (at once if it already
+// had). A standard error that is a file is therefore given to PAPPL by its
+// path, which it rotates properly (FILE.O); anything else stays "-" and is
+// never rotated.
+const char* logFileForStandardError(char* path, size_t size)
+{
+    struct stat byDescriptor, byPath;
+    if (fstat(2, &byDescriptor) != 0 || !S_ISREG(byDescriptor.st_mode))
+        return "-";
+    const ssize_t length = readlink("/proc/self/fd/2", path, size - 1);
+    if (length <= 0)
+        return "-";
+    path[length] = '\0';
+    if (path[0] != '/' || stat(path, &byPath) != 0 || byPath.st_ino != byDescriptor.st_ino ||
+        byPath.st_dev != byDescriptor.st_dev)
+        return "-";
+    return path;
+}
+
 } // namespace
 
 pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data)
@@ -88,14 +114,19 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     const char* logFile = cupsGetOption("log-file", optionCount, options);
     // raw-socket is served by this application's own listener (raw_port.h).
     const pappl_soptions_t serverOptions = parseServerOptions(cupsGetOption("server-options", optionCount, options));
+    char stderrPath[PATH_MAX];
+    if (logFile == nullptr || std::strcmp(logFile, "-") == 0)
+        logFile = logFileForStandardError(stderrPath, sizeof stderrPath);
     pappl_system_t* system = papplSystemCreate(
         serverOptions & ~PAPPL_SOPTIONS_RAW_SOCKET, kAppName,
         port != nullptr ? std::atoi(port) : 0, "_print,_universal",
-        cupsGetOption("spool-directory", optionCount, options), logFile != nullptr ? logFile : "-",
+        cupsGetOption("spool-directory", optionCount, options), logFile,
         parseLogLevel(cupsGetOption("log-level", optionCount, options)),
         cupsGetOption("auth-service", optionCount, options), false);
     if (system == nullptr)
         return nullptr;
+    if (std::strcmp(logFile, "-") == 0)
+        papplSystemSetMaxLogSize(system, 0);
     papplSystemAddListeners(system, cupsGetOption("listen-hostname", optionCount, options));
     if (const char* hostname = cupsGetOption("server-hostname", optionCount, options))
         papplSystemSetHostName(system, hostname);
