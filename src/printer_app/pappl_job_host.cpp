@@ -296,8 +296,12 @@ int closePrintJob(PrintJob* job)
         finishJob(&job->engine);
         flushDevice(job);
     }
-    if (printed)
-        papplPrinterSetReasons(papplJobGetPrinter(job->job), PAPPL_PREASON_NONE, PAPPL_PREASON_OTHER);
+    // Only when a failure is to be cleared: PAPPL 1.3.1 can deadlock when
+    // this write lock on the printer is waited for while it saves its state
+    // and a raster Print-Job is being set up (seen after 189 jobs).
+    pappl_printer_t* printer = papplJobGetPrinter(job->job);
+    if (printed && (papplPrinterGetReasons(printer) & PAPPL_PREASON_OTHER) != 0)
+        papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OTHER);
     delete job;
     return printed;
 }
