@@ -27,6 +27,7 @@ for prefix in /usr /opt/impact; do
   [[ $usage == Usage:* ]] || fail "the installed filter printed '$usage' without arguments"
   for ppd in $ppds; do expect_file "$root/share/ppd/rastertoimpact/$ppd" 644; done
   expect_file "$root/share/man/man8/rastertoimpact.8" 644
+  expect_file "$root/share/man/man8/texttoimpact.8" 644
   expect_file "$root/share/man/man1/impact-preview.1" 644
   expect_file "$root/bin/impact-preview" 755
   stray=$(cd "$stage" && find . -type f ! -path ".$prefix/*")
