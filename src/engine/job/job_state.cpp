@@ -1,7 +1,6 @@
 #include "engine/job/job_state.h"
 
 #include <atomic>
-#include <cstring>
 
 namespace impact {
 
@@ -19,7 +18,7 @@ uint32_t pendingBytes(uint32_t* slot)
 
 void initJobState(JobState* state, const JobHost* host)
 {
-    std::memset(state, 0, sizeof *state);
+    *state = JobState{};
     if (host != nullptr) {
         state->host = *host;
     } else {
