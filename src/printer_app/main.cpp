@@ -20,6 +20,8 @@ int main(int argc, char* argv[])
         return 1;
     if (argc == 2 && std::strcmp(argv[1], "devices") == 0)
         return showDevices();
+    if (argc >= 2 && std::strcmp(argv[1], "server") == 0)
+        enableJobRecovery();
     static GhostscriptSettings ghostscript;
     findGhostscript(&ghostscript);
     pappl_pr_driver_t drivers[16];

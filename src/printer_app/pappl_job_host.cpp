@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "printer_app/job_journal.h"
 #include "printer_app/media_table.h"
 #include "printer_app/vendor_options.h"
 
@@ -227,6 +228,7 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     papplLogJob(papplJob, PAPPL_LOGLEVEL_INFO, "%s, %s (%gx%g points), %s, %dx%d dpi", driver->name,
                 media.name, media.page.width, media.page.length, source->pwgName, options->printer_resolution[0],
                 options->printer_resolution[1]);
+    journalJobStarted(papplJob, true);
     return job;
 }
 
@@ -277,6 +279,7 @@ int printJobFinishPage(PrintJob* job)
         reportDeviceFailure(job);
         return 1;
     }
+    journalPageDone(job->job, ++job->pagesDone);
     return 0;
 }
 
@@ -302,6 +305,7 @@ int closePrintJob(PrintJob* job)
     pappl_printer_t* printer = papplJobGetPrinter(job->job);
     if (printed && (papplPrinterGetReasons(printer) & PAPPL_PREASON_OTHER) != 0)
         papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OTHER);
+    journalJobEnded(job->job);
     delete job;
     return printed;
 }

@@ -24,6 +24,7 @@ struct PrintJob {
     int failed;                  // the engine or the device failed; the job is over
     int deviceError;             // errno of the failed device write, 0 if none
     char engineError[160];       // the engine's last ERROR: line, without the prefix
+    int pagesDone;               // pages ended on paper, for the job journal
     // Printer bytes are collected here and handed to PAPPL in blocks larger
     // than its device buffer, so a failing device is seen at once.
     size_t outputUsed;

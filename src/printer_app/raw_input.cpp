@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "printer_app/job_journal.h"
+
 bool printRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
 {
     const int fd = open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
@@ -15,6 +17,7 @@ bool printRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
     }
     // Blocks larger than PAPPL's device buffer go to the device at once, so
     // a failing device is seen on the write that failed.
+    journalJobStarted(job, false);
     static constexpr size_t kBlock = 64 * 1024;
     auto* buffer = new unsigned char[kBlock];
     bool ok = true;
@@ -46,6 +49,7 @@ bool printRawFile(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
     }
     delete[] buffer;
     close(fd);
+    journalJobEnded(job);
     if (ok)
         papplDeviceFlush(device);
     return ok;

@@ -11,12 +11,16 @@
 #include "printer_app/driver_setup.h"
 #include "printer_app/ghostscript_input.h"
 #include "printer_app/port_device.h"
+#include "printer_app/job_events.h"
+#include "printer_app/job_recovery.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/text_input.h"
 #include "printer_app/raw_port.h"
 #include "printer_app/web_strings.h"
 
 namespace {
+
+bool gRecoverJobs = false;
 
 struct NamedFlag {
     const char* name;
@@ -149,8 +153,17 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
                              ghostscript);
     papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
+    if (gRecoverJobs)
+        loadStateWithRecovery(system, kAppName, cupsGetOption("spool-directory", optionCount, options));
+    // After the state is loaded: the jobs it brings back are not new.
+    watchJobs(system);
     watchPortJobs(system);
     if (serverOptions & PAPPL_SOPTIONS_RAW_SOCKET)
         startRawPort(system, optionCount, options);
     return system;
+}
+
+void enableJobRecovery()
+{
+    gRecoverJobs = true;
 }

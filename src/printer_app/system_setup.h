@@ -9,3 +9,8 @@ inline constexpr const char* kAppVersion = IMPACT_VERSION; // the project versio
 // papplMainloop's system callback; data is a GhostscriptSettings. Besides
 // PAPPL's server options it takes ghostscript-idle-limit=SECONDS.
 pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data);
+
+// The server loads its state itself, after putting back the jobs that were
+// printing when it last stopped (job_recovery.h); other sub-commands that
+// create a system leave the state alone.
+void enableJobRecovery();
