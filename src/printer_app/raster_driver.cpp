@@ -6,6 +6,7 @@
 
 #include "printer_app/image_input.h"
 #include "printer_app/page_geometry.h"
+#include "printer_app/raster_file_input.h"
 #include "printer_app/pappl_job_host.h"
 
 using namespace impact;
@@ -44,6 +45,12 @@ int padPage(RasterJob* raster)
 
 bool rasterStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
+    // Raster PAPPL streams itself (a Send-Document after a Create-Job): its
+    // grey pages of another size than the job's overrun PAPPL's line buffer.
+    if (isStreamedRaster(job)) {
+        papplJobSetMessage(job, "Raster documents are printed when sent with Print-Job, not Send-Document.");
+        return false;
+    }
     PrintJob* print = openPrintJob(job, options, device);
     if (print == nullptr)
         return false;

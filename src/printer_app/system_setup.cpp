@@ -13,6 +13,7 @@
 #include "printer_app/port_device.h"
 #include "printer_app/job_events.h"
 #include "printer_app/job_recovery.h"
+#include "printer_app/raster_file_input.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/text_input.h"
 #include "printer_app/raw_port.h"
@@ -152,6 +153,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     papplSystemAddMIMEFilter(system, "application/postscript", "image/pwg-raster", printWithGhostscript,
                              ghostscript);
     papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
+    papplSystemAddMIMEFilter(system, kSpooledRasterFormat, "image/pwg-raster", printRasterDocument, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
     if (gRecoverJobs)
         loadStateWithRecovery(system, kAppName, cupsGetOption("spool-directory", optionCount, options));
