@@ -161,10 +161,15 @@ void startWaitingJobs(pappl_printer_t* printer, void*)
         papplPrinterResume(printer);
 }
 
-bool startWaitingJobsOnce(pappl_system_t* system, void*)
+// A timer that repeats (PAPPL 1.3.1 does not free a one-shot timer) and
+// acts once.
+bool startWaitingJobsOnce(pappl_system_t* system, void* data)
 {
-    papplSystemIteratePrinters(system, startWaitingJobs, nullptr);
-    return false;
+    auto* done = static_cast<bool*>(data);
+    if (!*done)
+        papplSystemIteratePrinters(system, startWaitingJobs, nullptr);
+    *done = true;
+    return true;
 }
 
 // Spool files (PNNNNNJNNNNNNNNN-NAME.EXT) of jobs that are not in the
@@ -247,5 +252,6 @@ void loadStateWithRecovery(pappl_system_t* system, const char* appName, const ch
     }
     papplSystemIteratePrinters(system, continueJobIds, nullptr);
     removeStrayFiles(system, spoolFolder);
-    papplSystemAddTimerCallback(system, std::time(nullptr), 0, startWaitingJobsOnce, nullptr);
+    static bool started = false;
+    papplSystemAddTimerCallback(system, std::time(nullptr), 24 * 3600, startWaitingJobsOnce, &started);
 }
