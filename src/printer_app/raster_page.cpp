@@ -34,11 +34,22 @@ bool isDot(PageKind kind, const unsigned char* line, int64_t pixel, unsigned thr
     return false;
 }
 
+// An enumerated header field as the number the client sent: the stream may
+// hold any value, which is no value of the enumeration.
+template <typename Field>
+unsigned rawValue(const Field& field)
+{
+    static_assert(sizeof(Field) == sizeof(unsigned));
+    unsigned value;
+    std::memcpy(&value, &field, sizeof value);
+    return value;
+}
+
 } // namespace
 
 PageKind classifyPage(const cups_page_header2_t& page, unsigned number, char* message, size_t size)
 {
-    const unsigned bits = page.cupsBitsPerPixel, space = page.cupsColorSpace;
+    const unsigned bits = page.cupsBitsPerPixel, space = rawValue(page.cupsColorSpace);
     PageKind kind = PageKind::Unprintable;
     if (page.cupsBitsPerColor == 1 && bits == 1 && space == CUPS_CSPACE_K)
         kind = PageKind::Black1;
@@ -57,7 +68,7 @@ PageKind classifyPage(const cups_page_header2_t& page, unsigned number, char* me
         return kind;
     }
     const uint64_t lineBytes = (static_cast<uint64_t>(page.cupsWidth) * bits + 7) / 8;
-    if (page.cupsColorOrder != CUPS_ORDER_CHUNKED || page.cupsWidth == 0 || page.cupsHeight == 0 ||
+    if (rawValue(page.cupsColorOrder) != CUPS_ORDER_CHUNKED || page.cupsWidth == 0 || page.cupsHeight == 0 ||
         page.cupsBytesPerLine != lineBytes) {
         std::snprintf(message, size, "Page %u's raster header is damaged.", number);
         return PageKind::Unprintable;
