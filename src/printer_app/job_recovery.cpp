@@ -197,6 +197,22 @@ void removeStrayFiles(pappl_system_t* system, const char* spoolFolder)
 
 } // namespace
 
+std::string defaultSpoolFolder(const char* appName)
+{
+    const char* snap = std::getenv("SNAP_COMMON");
+    const char* home = std::getenv("HOME");
+    std::string folder;
+    if (snap != nullptr)
+        folder = std::string(snap) + "/" + appName + ".d";
+    else if (getuid() == 0 && (mkdir("/var/spool", 0755) == 0 || errno == EEXIST))
+        folder = std::string("/var/spool/") + appName;
+    else if (home != nullptr && (mkdir((std::string(home) + "/.config").c_str(), 0777) == 0 || errno == EEXIST))
+        folder = std::string(home) + "/.config/" + appName + ".d";
+    if (!folder.empty() && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        folder.clear();
+    return folder;
+}
+
 void loadStateWithRecovery(pappl_system_t* system, const char* appName, const char* spoolFolder)
 {
     static std::string statePath; // PAPPL's save callback keeps the pointer

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,10 +123,15 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     char stderrPath[PATH_MAX];
     if (logFile == nullptr || std::strcmp(logFile, "-") == 0)
         logFile = logFileForStandardError(stderrPath, sizeof stderrPath);
+    // A spool folder that outlives the process (PAPPL's own is a new
+    // temporary one each start), so waiting and interrupted jobs survive.
+    static std::string spool;
+    spool = cupsGetOption("spool-directory", optionCount, options) ? cupsGetOption("spool-directory", optionCount, options)
+                                                                   : defaultSpoolFolder(kAppName);
     pappl_system_t* system = papplSystemCreate(
         serverOptions & ~PAPPL_SOPTIONS_RAW_SOCKET, kAppName,
         port != nullptr ? std::atoi(port) : 0, "_print,_universal",
-        cupsGetOption("spool-directory", optionCount, options), logFile,
+        spool.empty() ? nullptr : spool.c_str(), logFile,
         parseLogLevel(cupsGetOption("log-level", optionCount, options)),
         cupsGetOption("auth-service", optionCount, options), false);
     if (system == nullptr)
@@ -156,7 +162,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
     papplSystemAddMIMEFilter(system, kSpooledRasterFormat, "image/pwg-raster", printRasterDocument, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
     if (gRecoverJobs)
-        loadStateWithRecovery(system, kAppName, cupsGetOption("spool-directory", optionCount, options));
+        loadStateWithRecovery(system, kAppName, spool.empty() ? nullptr : spool.c_str());
     // After the state is loaded: the jobs it brings back are not new.
     watchJobs(system);
     watchPortJobs(system);
