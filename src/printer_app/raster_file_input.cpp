@@ -41,7 +41,7 @@ int printCopy(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* op
     const cups_page_header2_t& sheet = options->header;
     SheetCrop crop;
     cups_page_header2_t engineHeader;
-    if (planSheetCrop(&sheet, &job->pageSize, rows, &crop, &engineHeader) != 0) {
+    if (planSheetCrop(&sheet, &job->media.page, rows, &crop, &engineHeader) != 0) {
         failPrintJob(job, "The job's paper and resolution cannot be printed.");
         return 1;
     }
