@@ -18,36 +18,42 @@ bool readNumber(const char* text, double* value)
     return end != text && *end == '\0' && std::isfinite(*value);
 }
 
-bool oneOf(const char* text, const char* const* names)
+// Names are kept as character arrays, not pointers: the tables then need no
+// relocation and stay read-only data, as everything in the engine is.
+constexpr int kNameSize = 13;
+using Name = char[kNameSize];
+
+template <int N>
+bool oneOf(const char* text, const Name (&names)[N])
 {
-    for (; *names != nullptr; ++names)
-        if (strcasecmp(text, *names) == 0)
+    for (const Name& name : names)
+        if (name[0] != '\0' && strcasecmp(text, name) == 0)
             return true;
     return false;
 }
 
 struct NamedTable {
     CharTable table;
-    const char* names[4];
+    Name names[3];
 };
 
 constexpr NamedTable kTables[] = {
-    {CharTable::Pc437, {"pc437", "cp437", "437", nullptr}},
-    {CharTable::Pc850, {"pc850", "cp850", "850", nullptr}},
-    {CharTable::Pc858, {"pc858", "cp858", "858", nullptr}},
-    {CharTable::Pc852, {"pc852", "cp852", "852", nullptr}},
+    {CharTable::Pc437, {"pc437", "cp437", "437"}},
+    {CharTable::Pc850, {"pc850", "cp850", "850"}},
+    {CharTable::Pc858, {"pc858", "cp858", "858"}},
+    {CharTable::Pc852, {"pc852", "cp852", "852"}},
 };
 
 struct NamedCharset {
     InputCharset charset;
-    const char* names[5];
+    Name names[4];
 };
 
 constexpr NamedCharset kCharsets[] = {
-    {InputCharset::Utf8, {"utf-8", "utf8", "us-ascii", "ascii", nullptr}},
-    {InputCharset::Latin1, {"iso-8859-1", "latin1", "iso8859-1", nullptr, nullptr}},
-    {InputCharset::Latin9, {"iso-8859-15", "latin9", "iso8859-15", nullptr, nullptr}},
-    {InputCharset::Windows1252, {"windows-1252", "cp1252", nullptr, nullptr, nullptr}},
+    {InputCharset::Utf8, {"utf-8", "utf8", "us-ascii", "ascii"}},
+    {InputCharset::Latin1, {"iso-8859-1", "latin1", "iso8859-1"}},
+    {InputCharset::Latin9, {"iso-8859-15", "latin9", "iso8859-15"}},
+    {InputCharset::Windows1252, {"windows-1252", "cp1252"}},
 };
 
 } // namespace
@@ -92,8 +98,8 @@ bool parsePoints(const char* text, float* points)
 
 bool parseSwitch(const char* text, bool* on)
 {
-    static const char* const kOn[] = {"true", "yes", "on", "1", nullptr};
-    static const char* const kOff[] = {"false", "no", "off", "0", nullptr};
+    static constexpr Name kOn[] = {"true", "yes", "on", "1"};
+    static constexpr Name kOff[] = {"false", "no", "off", "0"};
     if (text == nullptr)
         return false;
     if (oneOf(text, kOn))
