@@ -22,9 +22,18 @@ add_stop stop_cupsd
 add_stop '((status == 0)) || grep -E "^[EW] " "$scratch/cups/log/error_log" | tail -n 20 >&2'
 start_cupsd "$scratch/cups" lp lp root
 
+# CUPS writes the queue's PPD from the printer's answer at that moment; a
+# queue made before the printer lists its document formats takes no PDF.
+# Made again then, at most three times, and the test fails if it never does.
 for printer in dmp nine; do
-  timeout 60 lpadmin -p "$printer" -E -v "ipp://localhost:$port/ipp/print/$printer" -m everywhere ||
-    fail "lpadmin -m everywhere for $printer"
+  for attempt in 1 2 3; do
+    timeout 60 lpadmin -p "$printer" -E -v "ipp://localhost:$port/ipp/print/$printer" -m everywhere ||
+      fail "lpadmin -m everywhere for $printer"
+    grep -q 'application/pdf' "$scratch/cups/conf/ppd/$printer.ppd" 2>/dev/null && break
+    echo "lpadmin: the queue $printer takes no PDF (attempt $attempt)" >&2
+    sleep 2
+  done
+  grep -q 'application/pdf' "$scratch/cups/conf/ppd/$printer.ppd" || fail "queue $printer: no PDF in its PPD"
 done
 
 make_documents "$scratch"
