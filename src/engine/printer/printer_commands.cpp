@@ -9,6 +9,13 @@ bool send(const OutputStream* out, const unsigned char* bytes, size_t count)
     return writeAll(out, bytes, count) == 0;
 }
 
+// ESC and one letter: the commands without parameters.
+bool sendEsc(const OutputStream* out, unsigned char letter)
+{
+    const unsigned char command[] = {kEsc, letter};
+    return send(out, command, sizeof command);
+}
+
 unsigned char low(uint32_t value)
 {
     return static_cast<unsigned char>(value & 0xFF);
@@ -33,8 +40,7 @@ bool exitPacketMode(const OutputStream* out)
 
 bool resetPrinter(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kResetLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kResetLetter);
 }
 
 bool carriageReturn(const OutputStream* out)
@@ -49,8 +55,7 @@ bool formFeed(const OutputStream* out)
 
 bool selectTenCpi(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kTenCpiLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kTenCpiLetter);
 }
 
 bool selectSpeed(const OutputStream* out, uint8_t speed)
@@ -128,14 +133,12 @@ bool selectLetterQuality(const OutputStream* out, bool letterQuality)
 
 bool selectTwelveCpi(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kTwelveCpiLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kTwelveCpiLetter);
 }
 
 bool selectFifteenCpi(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kFifteenCpiLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kFifteenCpiLetter);
 }
 
 bool selectCondensed(const OutputStream* out)
@@ -145,14 +148,12 @@ bool selectCondensed(const OutputStream* out)
 
 bool selectSixLpi(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kSixLpiLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kSixLpiLetter);
 }
 
 bool selectEightLpi(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kEightLpiLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kEightLpiLetter);
 }
 
 bool selectCharacterSet(const OutputStream* out, uint8_t set)
@@ -163,8 +164,7 @@ bool selectCharacterSet(const OutputStream* out, uint8_t set)
 
 bool printUpperCodes(const OutputStream* out)
 {
-    const unsigned char command[] = {kEsc, kUpperCodesPrintLetter};
-    return send(out, command, sizeof command);
+    return sendEsc(out, kUpperCodesPrintLetter);
 }
 
 bool assignCharacterTable(const OutputStream* out, uint8_t slot, uint8_t d2, uint8_t d3)
