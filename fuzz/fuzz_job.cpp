@@ -43,12 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     const uint8_t selector = data[0];
-    const uint8_t output = selector >> 5;
     FuzzSink sink;
-    JobHost host = {};
-    host.printer =
-        fuzzOutput(output == 6 ? OutputKind::Partial : output == 7 ? OutputKind::FailLater : OutputKind::Discard, &sink);
-    host.status = discardSink();
+    const JobHost host = fuzzHost(selector, &sink);
     JobState job;
     initJobState(&job, &host);
     MemoryRaster raster = {data + 1, size - 1, 0};

@@ -60,3 +60,13 @@ OutputStream fuzzOutput(OutputKind kind, FuzzSink* sink)
     }
     return OutputStream{sinkWrite, sinkFlush, sink};
 }
+
+JobHost fuzzHost(uint8_t selector, FuzzSink* sink)
+{
+    const uint8_t output = selector >> 5;
+    JobHost host = {};
+    host.printer =
+        fuzzOutput(output == 6 ? OutputKind::Partial : output == 7 ? OutputKind::FailLater : OutputKind::Discard, sink);
+    host.status = discardSink();
+    return host;
+}

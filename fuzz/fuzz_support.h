@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/job/job_state.h"
 #include "engine/output/output_channel.h"
 
 using namespace impact;
@@ -26,3 +27,7 @@ struct FuzzSink {
 
 // A stream of that kind writing through sink.
 OutputStream fuzzOutput(OutputKind kind, FuzzSink* sink);
+// A job's host whose printer stream is chosen by a selector's top three
+// bits (6: takes part of each write, 7: fails later, else discards) and
+// whose status lines go nowhere.
+JobHost fuzzHost(uint8_t selector, FuzzSink* sink);

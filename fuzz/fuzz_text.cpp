@@ -37,10 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t output = printer >> 5;
     settings.margins = output == 1 || output == 2 ? MarginOwner::Driver : MarginOwner::Printer;
     FuzzSink sink;
-    JobHost host = {};
-    host.printer =
-        fuzzOutput(output == 6 ? OutputKind::Partial : output == 7 ? OutputKind::FailLater : OutputKind::Discard, &sink);
-    host.status = discardSink();
+    const JobHost host = fuzzHost(printer, &sink);
     JobState job;
     initJobState(&job, &host);
     if (configureJob(&job, &settings) != 0)

@@ -5,23 +5,11 @@
 #include <string>
 
 #include "capture_stream.h"
+#include "test_pages.h"
 #include "decoded.h"
 #include "engine/text/text_job.h"
 
 namespace {
-
-// A page with the printers' margins (9 points, 18 at the bottom).
-impact::PageGeometry pageOf(float width, float length)
-{
-    impact::PageGeometry size{};
-    size.width = width;
-    size.length = length;
-    size.left = 9;
-    size.bottom = 18;
-    size.right = width - 9;
-    size.top = length - 9;
-    return size;
-}
 
 std::string numberedLines(int from, int to)
 {

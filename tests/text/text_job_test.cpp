@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "capture_stream.h"
+#include "test_pages.h"
 #include "engine/text/text_job.h"
 #include "engine/text/text_option_values.h"
 
@@ -12,19 +13,7 @@ using namespace impact;
 
 namespace {
 
-// Page sizes in points, with the printers' margins (9 left, right and top,
-// 18 bottom): 594 points across, 82 columns at 10 cpi.
-PageGeometry pageOf(float width, float length)
-{
-    PageGeometry size{};
-    size.width = width;
-    size.length = length;
-    size.left = 9;
-    size.bottom = 18;
-    size.right = width - 9;
-    size.top = length - 9;
-    return size;
-}
+// 612 points wide: 594 printable, 82 columns at 10 cpi.
 const PageGeometry kForm6 = pageOf(612, 432); // 8.5 x 6 in
 
 struct TextRun {
