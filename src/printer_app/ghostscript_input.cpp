@@ -77,70 +77,11 @@ void buildArguments(const PrintJob* job, const pappl_pr_options_t* options, cons
         addArg(args, file);
 }
 
-// 1 when Ghostscript's page is one the engine can print at the job's
-// resolution.
-int pageUsable(const cups_page_header2_t* header, const pappl_pr_options_t* options)
+// Ghostscript's darkness into dots, with the density its own screen gives
+// in the CUPS filter chain.
+void ditherLine(void* context, const unsigned char* gray, uint32_t width, uint32_t y, unsigned char* dots)
 {
-    return header->cupsBitsPerPixel == 8 && header->cupsColorSpace == CUPS_CSPACE_K &&
-           static_cast<int>(header->HWResolution[0]) == options->printer_resolution[0] &&
-           static_cast<int>(header->HWResolution[1]) == options->printer_resolution[1] &&
-           header->cupsBytesPerLine == header->cupsWidth && header->cupsHeight > 0;
-}
-
-// Prints the pages as Ghostscript delivers them. 0 when all were printed.
-int printPages(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* options, uint32_t rows,
-               int* pages)
-{
-    pappl_dither_t matrix;
-    makeLinearDither(matrix);
-    cups_page_header2_t header;
-    unsigned char* gray = nullptr;
-    unsigned char* line = nullptr;
-    int status = 0;
-    while (status == 0 && cupsRasterReadHeader2(raster, &header) != 0) {
-        if (checkCancelled(job))
-            break;
-        if (!pageUsable(&header, options)) {
-            failPrintJob(job, "Ghostscript produced a page this printer cannot print.");
-            status = 1;
-            break;
-        }
-        header.cupsRowCount = rows;
-        header.NumCopies = 1;
-        auto* grownGray = static_cast<unsigned char*>(std::realloc(gray, header.cupsBytesPerLine));
-        gray = grownGray != nullptr ? grownGray : gray;
-        header.cupsBitsPerColor = header.cupsBitsPerPixel = 1;
-        header.cupsBytesPerLine = (header.cupsWidth + 7) / 8;
-        auto* grown = static_cast<unsigned char*>(std::realloc(line, header.cupsBytesPerLine));
-        line = grown != nullptr ? grown : line;
-        if (grownGray == nullptr || grown == nullptr) {
-            failPrintJob(job, "Out of memory.");
-            status = 1;
-            break;
-        }
-        if (printJobStartPage(job, &header) != 0) {
-            status = 1;
-            break;
-        }
-        for (uint32_t y = 0; y < header.cupsHeight && status == 0; ++y) {
-            if (cupsRasterReadPixels(raster, gray, header.cupsWidth) == 0) {
-                status = 2; // the document's conversion stopped in the middle of the page
-                break;
-            }
-            ditherGrayLine(gray, header.cupsWidth, y, matrix, line);
-            if (checkCancelled(job) || printJobPushLine(job, line) != 0)
-                status = 1;
-        }
-        if (status == 0 && printJobFinishPage(job) != 0)
-            status = 1;
-        if (status == 0) {
-            ++*pages;
-            papplJobSetImpressionsCompleted(job->job, 1);
-        }
-    }
-    std::free(gray);
-    std::free(line);
-    return status;
+    ditherGrayLine(gray, width, y, *static_cast<const pappl_dither_t*>(context), dots);
 }
 
 } // namespace
@@ -198,35 +139,38 @@ bool printWithGhostscript(pappl_job_t* papplJob, pappl_device_t* device, void* d
     buildArguments(job, options, papplJobGetFilename(papplJob), resolution->rows, copies, &args);
 
     GhostscriptRun run;
-    int pages = 0;
     const int startError = startGhostscript(settings, args.argv, papplJob, &run);
     if (startError != 0) {
         char message[200];
         std::snprintf(message, sizeof message, "Ghostscript could not be started: %s.", std::strerror(startError));
         failPrintJob(job, message);
     } else {
+        pappl_dither_t matrix;
+        makeLinearDither(matrix);
+        GrayPages gray{ditherLine, &matrix};
+        job->countsImpressions = true;
         cups_raster_t* raster = cupsRasterOpenIO(readGhostscript, &run, CUPS_RASTER_READ);
-        const int status = raster != nullptr ? printPages(job, raster, options, resolution->rows, &pages) : 2;
-        if (raster != nullptr)
+        if (raster != nullptr) {
+            printJobPages(job, raster, &gray);
             cupsRasterClose(raster);
-        const int exit = finishGhostscript(&run, status != 0 || run.cancelled || run.timedOut);
-        checkCancelled(job);
+        }
+        const bool stopped = raster == nullptr || gray.cutShort || job->failed || job->cancelled;
+        const int exit = finishGhostscript(&run, stopped || run.cancelled || run.timedOut);
+        // A page cut short by a cancel rather than by Ghostscript's end.
+        if (gray.cutShort && papplJobIsCanceled(papplJob))
+            checkCancelled(job);
         if (!job->cancelled && !job->failed) {
             char message[300];
             if (run.timedOut)
                 std::snprintf(message, sizeof message,
                               "Ghostscript produced nothing for %d seconds and was stopped.", settings->idleLimit);
-            else if (status == 2 || !WIFEXITED(exit) || WEXITSTATUS(exit) != 0 || pages == 0)
+            else if (stopped || !WIFEXITED(exit) || WEXITSTATUS(exit) != 0 || job->pagesDone == 0)
                 std::snprintf(message, sizeof message, "The document could not be read%s%s",
                               run.lastMessage[0] != '\0' ? ": " : ".", run.lastMessage);
             else
                 message[0] = '\0';
-            if (message[0] != '\0') {
-                // A page cut short is ended on paper like a cancelled one.
-                if (status == 2)
-                    cancelJob(&job->engine);
+            if (message[0] != '\0')
                 failPrintJob(job, message);
-            }
         }
     }
     const int cancelled = job->cancelled;

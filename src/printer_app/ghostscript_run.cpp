@@ -95,10 +95,6 @@ ssize_t readGhostscript(void* context, unsigned char* buffer, size_t bytes)
         return -1;
     time_t lastOutput = time(nullptr);
     for (;;) {
-        if (papplJobIsCanceled(run->job)) {
-            run->cancelled = 1;
-            return -1;
-        }
         if (time(nullptr) - lastOutput >= run->idleLimit) {
             run->timedOut = 1;
             return -1;
@@ -108,6 +104,12 @@ ssize_t readGhostscript(void* context, unsigned char* buffer, size_t bytes)
         const int ready = poll(fds, count, 250);
         if (ready < 0 && errno != EINTR)
             return -1;
+        // Asked only while no raster is ready (Ghostscript works on a
+        // page): between lines the engine asks.
+        if ((ready <= 0 || (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) && papplJobIsCanceled(run->job)) {
+            run->cancelled = 1;
+            return -1;
+        }
         if (ready <= 0)
             continue;
         if (count == 2 && (fds[1].revents & (POLLIN | POLLHUP)) != 0) {

@@ -147,6 +147,32 @@ int applyOptions(PrintJob* job, const pappl_pr_options_t* options, PaperSource s
     return status;
 }
 
+// The engine has ended a page. One ended by a cancel or a failure is not a
+// page printed.
+void pageEnded(void* context)
+{
+    auto* job = static_cast<PrintJob*>(context);
+    const JobState& engine = job->engine;
+    if (!engine.pageOpen || engine.cancelled || engine.finishing || job->failed || flushDevice(job) != 0)
+        return;
+    journalPageDone(job->job, ++job->pagesDone);
+    if (job->countsImpressions)
+        papplJobSetImpressionsCompleted(job->job, 1);
+}
+
+// 1 when the engine has ended the job for a cancel (it asks the host
+// itself before each line).
+int takeEngineCancel(PrintJob* job)
+{
+    if (job->cancelled)
+        return 1;
+    if (job->failed || !job->engine.cancelled)
+        return 0;
+    job->cancelled = 1;
+    papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "Cancelled: the page and the job were ended on paper.");
+    return 1;
+}
+
 void reportDeviceFailure(PrintJob* job)
 {
     char message[256];
@@ -208,6 +234,7 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     host.printer = OutputStream{writeToDevice, flushDevice, job};
     host.status = StatusSink{takeStatusLine, job};
     host.cancelRequested = cancelRequested;
+    host.pageEnded = pageEnded;
     host.context = job;
     initJobState(&job->engine, &host);
 
@@ -234,19 +261,12 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
 
 int checkCancelled(PrintJob* job)
 {
-    if (job->cancelled)
+    if (takeEngineCancel(job) != 0)
         return 1;
-    if (job->failed)
+    if (job->failed || !papplJobIsCanceled(job->job))
         return 0;
-    // The engine asks for itself between lines; between pages it is told.
-    if (!job->engine.cancelled) {
-        if (!papplJobIsCanceled(job->job))
-            return 0;
-        cancelJob(&job->engine);
-    }
-    job->cancelled = 1;
-    papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "Cancelled: the page and the job were ended on paper.");
-    return 1;
+    cancelJob(&job->engine);
+    return takeEngineCancel(job);
 }
 
 int printJobStartPage(PrintJob* job, const cups_page_header2_t* header)
@@ -268,18 +288,33 @@ int printJobPushLine(PrintJob* job, const unsigned char* line)
         reportDeviceFailure(job);
         return 1;
     }
-    return checkCancelled(job);
+    return takeEngineCancel(job);
 }
 
 int printJobFinishPage(PrintJob* job)
 {
     if (job->failed || job->cancelled)
         return 1;
-    if (finishPage(&job->engine) != 0 || flushDevice(job) != 0) {
+    // The engine's pageEnded hands the page's bytes to the device.
+    if (finishPage(&job->engine) != 0 || job->deviceError != 0) {
         reportDeviceFailure(job);
         return 1;
     }
-    journalPageDone(job->job, ++job->pagesDone);
+    takeEngineCancel(job);
+    return 0;
+}
+
+int printJobPages(PrintJob* job, cups_raster_t* raster, GrayPages* gray)
+{
+    if (job->failed || job->cancelled)
+        return 1;
+    const StatusCode status = printRasterPages(&job->engine, raster, nullptr, gray);
+    if (status != 0 || job->deviceError != 0) {
+        reportDeviceFailure(job);
+        return 1;
+    }
+    if (gray == nullptr || !gray->cutShort)
+        takeEngineCancel(job);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "printer_app/driver_table.h"
 #include "printer_app/media_table.h"
 #include "printer_app/engine.h"
+#include "engine/job/page_loop.h"
 
 inline constexpr size_t kOutputBufferSize = 64 * 1024;
 
@@ -25,6 +26,7 @@ struct PrintJob {
     int deviceError;             // errno of the failed device write, 0 if none
     char engineError[160];       // the engine's last ERROR: line, without the prefix
     int pagesDone;               // pages ended on paper, for the job journal
+    bool countsImpressions;      // PAPPL does not count this job's pages itself
     // Printer bytes are collected here and handed to PAPPL in blocks larger
     // than its device buffer, so a failing device is seen at once.
     size_t outputUsed;
@@ -43,14 +45,19 @@ PrintJob* openPrintJob(pappl_job_t* job, const pappl_pr_options_t* options, papp
 int closePrintJob(PrintJob* job);
 
 // 1 when the job is cancelled; the first time, the engine ends the page in
-// flight and the job on paper.
+// flight and the job on paper. Asks PAPPL: for between pages, where the
+// engine does not ask itself.
 int checkCancelled(PrintJob* job);
 
 // The engine's page calls, with failures reported on the job and printer.
-// 0 on success.
+// 0 on success; 1 as well once the job is cancelled (printJobPushLine: the
+// engine asks PAPPL before each line, so the caller need not).
 int printJobStartPage(PrintJob* job, const cups_page_header2_t* header);
 int printJobPushLine(PrintJob* job, const unsigned char* line);
 int printJobFinishPage(PrintJob* job);
+// The pages of a raster stream through the engine's page loop, and the job's
+// end. A page cut short (gray->cutShort) is left for the caller to report.
+int printJobPages(PrintJob* job, cups_raster_t* raster, impact::GrayPages* gray);
 
 // Marks the job failed with a message a person can read.
 void failPrintJob(PrintJob* job, const char* message);

@@ -34,7 +34,7 @@ int padPage(RasterJob* raster)
 {
     std::memset(raster->line, 0, raster->crop.bytes);
     while (raster->linesPushed < raster->crop.lines) {
-        if (checkCancelled(raster->print) || printJobPushLine(raster->print, raster->line) != 0)
+        if (printJobPushLine(raster->print, raster->line) != 0)
             return 1;
         ++raster->linesPushed;
     }
@@ -113,7 +113,8 @@ bool rasterWriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, uns
         return false;
     ++raster->linesSeen;
     // After a cancel PAPPL pads the page with blank lines: they are not fed.
-    if (!raster->pageOpen || checkCancelled(raster->print))
+    // (The engine asks whether the job is cancelled before each line.)
+    if (!raster->pageOpen || raster->print->cancelled)
         return true;
     const SheetCrop& crop = raster->crop;
     if (y < crop.skipLines || y - crop.skipLines >= crop.lines)

@@ -86,7 +86,6 @@ int printCopy(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* op
                 break;
         if (printJobFinishPage(job) != 0)
             return 1;
-        papplJobSetImpressionsCompleted(job->job, 1);
     }
     if (*pageNumber == 0) {
         failPrintJob(job, "The document has no raster page.");
@@ -123,6 +122,8 @@ bool printRasterDocument(pappl_job_t* papplJob, pappl_device_t* device, void*)
         return false;
     }
     PrintJob* job = openPrintJob(papplJob, options, device);
+    if (job != nullptr)
+        job->countsImpressions = true;
     const ResolutionSpec* resolution =
         job != nullptr ? findResolution(job->driver, options->header.HWResolution[0], options->header.HWResolution[1])
                        : nullptr;

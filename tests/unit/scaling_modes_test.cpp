@@ -50,10 +50,10 @@ TEST(GraphicsModes, FirstPassMatchesSpeedSecondPassIgnoresIt)
     }
 }
 
-TEST(PageHeader, OnlyBlackOneBitPagesWithTheirLineSizeAreUsable)
+TEST(PageHeader, OnlyBlackPagesOfTheAskedDepthWithTheirLineSizeAreUsable)
 {
     const uint32_t black = CUPS_CSPACE_K;
-    const struct { uint32_t space, bits, width, bytesPerLine; int usable; } cases[] = {
+    const struct { uint32_t space, bits, width, bytesPerLine; int usable; uint32_t depth = 1; } cases[] = {
         {black, 1, 1440, 180, 1},          {black, 1, 1001, 126, 1}, // a last byte not filled
         {black, 1, kMaxBytesPerLine * 8, kMaxBytesPerLine, 1},       // the widest line accepted
         {black, 1, kMaxBytesPerLine * 8 + 8, kMaxBytesPerLine + 1, 0},
@@ -62,6 +62,9 @@ TEST(PageHeader, OnlyBlackOneBitPagesWithTheirLineSizeAreUsable)
         {black, 8, 1440, 180, 0},          {black, 1, 1440, 0, 0},    {black, 1, 1440, 179, 0},
         {black, 1, 1440, 181, 0},          {black, 1, 0, 180, 0},     {black, 1, 0, 1, 0},
         {black, 1, 0xFFFFFFFF, 0x20000000, 0}, {black, 1, 1440, 0xFFFFFFFF, 0},
+        // 8-bit darkness a host dithers itself
+        {black, 8, 1440, 1440, 1, 8},      {black, 8, 1440, 180, 0, 8}, {black, 1, 1440, 180, 0, 8},
+        {CUPS_CSPACE_W, 8, 1440, 1440, 0, 8}, {black, 8, kMaxBytesPerLine + 1, kMaxBytesPerLine + 1, 0, 8},
     };
     for (const auto& c : cases) {
         cups_page_header2_t h = {};
@@ -69,7 +72,8 @@ TEST(PageHeader, OnlyBlackOneBitPagesWithTheirLineSizeAreUsable)
         h.cupsBitsPerPixel = c.bits;
         h.cupsWidth = c.width;
         h.cupsBytesPerLine = c.bytesPerLine;
-        EXPECT_EQ(pageHeaderUsable(&h), c.usable)
-            << "space " << c.space << " bits " << c.bits << " width " << c.width << " bytes " << c.bytesPerLine;
+        EXPECT_EQ(pageHeaderUsable(&h, c.depth), c.usable) << "space " << c.space << " bits " << c.bits << " width "
+                                                           << c.width << " bytes " << c.bytesPerLine << " depth "
+                                                           << c.depth;
     }
 }

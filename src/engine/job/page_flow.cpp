@@ -39,18 +39,18 @@ bool cannotGoOn(JobState* state, StatusCode* status)
 
 } // namespace
 
-int pageHeaderUsable(const cups_page_header2_t* header)
+int pageHeaderUsable(const cups_page_header2_t* header, uint32_t bitsPerDot)
 {
     // The colour space is whatever number the input carried; reading it
     // through the enumeration type would be undefined for unknown values.
     uint32_t colorSpace;
     static_assert(sizeof colorSpace == sizeof header->cupsColorSpace);
     std::memcpy(&colorSpace, &header->cupsColorSpace, sizeof colorSpace);
-    if (colorSpace != CUPS_CSPACE_K || header->cupsBitsPerPixel != 1)
+    if (colorSpace != CUPS_CSPACE_K || header->cupsBitsPerPixel != bitsPerDot)
         return 0;
     // A line holds exactly the page's width: more bytes would be dots the
     // header says are not on the page.
-    const uint64_t widthBytes = (static_cast<uint64_t>(header->cupsWidth) + 7) / 8;
+    const uint64_t widthBytes = (static_cast<uint64_t>(header->cupsWidth) * bitsPerDot + 7) / 8;
     return header->cupsBytesPerLine != 0 && header->cupsBytesPerLine == widthBytes &&
            header->cupsBytesPerLine <= kMaxBytesPerLine;
 }

@@ -30,9 +30,10 @@ StatusCode finishJob(JobState* state);
 // line; returns status.
 StatusCode failJob(JobState* state, StatusCode status);
 
-// 1 when the engine can print a page with this header: black, one bit per
-// dot, and a line size that matches the page's width within sane bounds.
-int pageHeaderUsable(const cups_page_header2_t* header);
+// 1 when a page with this header can be printed: black, bitsPerDot bits
+// per dot (1 for the engine's own lines, 8 for darkness a host dithers),
+// and a line size that matches the page's width within sane bounds.
+int pageHeaderUsable(const cups_page_header2_t* header, uint32_t bitsPerDot = 1);
 
 // Largest raster line accepted, in bytes (over 40 metres at 360 dpi).
 inline constexpr unsigned kMaxBytesPerLine = 1u << 20;
