@@ -18,6 +18,7 @@
 #include "printer_app/raw_input.h"
 #include "printer_app/text_input.h"
 #include "printer_app/raw_port.h"
+#include "printer_app/test_page.h"
 #include "printer_app/web_strings.h"
 
 namespace {
@@ -71,14 +72,16 @@ pappl_loglevel_t parseLogLevel(const char* text)
     return PAPPL_LOGLEVEL_WARN;
 }
 
-// Documents whose type the client did not say: PDF, PostScript and plain
-// text by their first bytes; PAPPL knows the rest.
+// Documents whose type the client did not say: PDF, PostScript, the test
+// page's file and plain text by their first bytes; PAPPL knows the rest.
 const char* detectFormat(const unsigned char* header, size_t size, void*)
 {
     if (size >= 5 && std::memcmp(header, "%PDF-", 5) == 0)
         return "application/pdf";
     if (size >= 2 && std::memcmp(header, "%!", 2) == 0)
         return "application/postscript";
+    if (isTestPageFile(header, size))
+        return kTestPageFormat;
     if (looksLikeText(header, size))
         return "text/plain";
     return nullptr;
@@ -160,6 +163,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
                              ghostscript);
     papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
     papplSystemAddMIMEFilter(system, kSpooledRasterFormat, "image/pwg-raster", printRasterDocument, nullptr);
+    papplSystemAddMIMEFilter(system, kTestPageFormat, "image/pwg-raster", printTestPage, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
     if (gRecoverJobs)
         loadStateWithRecovery(system, kAppName, spool.empty() ? nullptr : spool.c_str());

@@ -2,69 +2,89 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <cstring>
 
-#include <png.h>
 #include <unistd.h>
 
-#include "printer_app/media_table.h"
-#include "raster_pages.h"
+#include "page_bitmap.h"
+#include "printer_app/page_geometry.h"
+#include "printer_app/pappl_job_host.h"
 
 namespace {
 
-// Writes the page as an 8-bit grey PNG (black dots, white paper); 0 or 1.
-int writePng(int fd, const PageBitmap& page)
+constexpr char kTestPageMark[] = "%impact-test-page\n";
+
+// Draws the page on the job's printable area and prints it. 0, or 1 with the
+// job's message set.
+int drawAndPrint(PrintJob* job, const pappl_pr_options_t* options)
 {
-    std::vector<png_byte> pixels(static_cast<size_t>(page.width) * page.height, 255);
-    for (uint32_t y = 0; y < page.height; ++y)
-        for (uint32_t x = 0; x < page.width; ++x)
-            if (pageDot(page, x, y))
-                pixels[static_cast<size_t>(y) * page.width + x] = 0;
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = page.width;
-    png.height = page.height;
-    png.format = PNG_FORMAT_GRAY;
-    FILE* file = fdopen(fd, "wb");
-    if (file == nullptr)
+    const ResolutionSpec* resolution =
+        findResolution(job->driver, options->header.HWResolution[0], options->header.HWResolution[1]);
+    SheetCrop area;
+    cups_page_header2_t header;
+    if (resolution == nullptr || planSheetCrop(&options->header, &job->media.page, resolution->rows, &area, &header) != 0) {
+        failPrintJob(job, "The job's resolution is not one this printer prints.");
         return 1;
-    const int written = png_image_write_to_stdio(&png, file, 0, pixels.data(), 0, nullptr);
-    return std::fclose(file) == 0 && written != 0 ? 0 : 1;
+    }
+    PageLayout layout;
+    layout.hdpi = header.HWResolution[0];
+    layout.vdpi = header.HWResolution[1];
+    layout.width = layout.printWidth = area.dots;
+    layout.height = layout.printHeight = area.lines;
+    PageContent content;
+    content.mediaName = job->media.name;
+    PageBitmap page;
+    if (fillPage(&page, layout, content) != 0 || page.bytesPerLine != header.cupsBytesPerLine) {
+        failPrintJob(job, "The test page could not be drawn.");
+        return 1;
+    }
+    if (printJobStartPage(job, &header) != 0)
+        return 1;
+    for (uint32_t y = 0; y < page.height; ++y)
+        if (printJobPushLine(job, page.bits.data() + static_cast<size_t>(y) * page.bytesPerLine) != 0)
+            return 1;
+    return printJobFinishPage(job);
 }
 
 } // namespace
 
-const char* makeTestPage(pappl_printer_t* printer, char* buffer, size_t size)
+const char* makeTestPage(pappl_printer_t*, char* buffer, size_t size)
 {
-    pappl_pr_driver_data_t data;
-    papplPrinterGetDriverData(printer, &data);
-    pappl_media_col_t media = data.media_default;
-    MediaSize mediaSize;
-    if (pageSizeForMedia(&media, &mediaSize) != 0 || data.x_default <= 0 || data.y_default <= 0)
-        return nullptr;
-    // A picture has square pixels: drawn at the coarser of the two
-    // resolutions, its thinnest lines still cover a whole dot row or column
-    // when the job stretches it to the printable area.
-    const int dpi = data.x_default < data.y_default ? data.x_default : data.y_default;
-    PageLayout layout;
-    layout.hdpi = layout.vdpi = static_cast<uint32_t>(dpi);
-    const impact::PageGeometry& pageSize = mediaSize.page;
-    layout.width = layout.printWidth = static_cast<uint32_t>((pageSize.right - pageSize.left) * dpi / 72);
-    layout.height = layout.printHeight = static_cast<uint32_t>((pageSize.top - pageSize.bottom) * dpi / 72);
-    PageContent content;
-    content.mediaName = mediaSize.name;
-    PageBitmap page;
-    if (fillPage(&page, layout, content) != 0)
-        return nullptr;
-
     const char* tmpdir = std::getenv("TMPDIR");
-    std::snprintf(buffer, size, "%s/impact-testpage-XXXXXX.png", tmpdir != nullptr ? tmpdir : "/tmp");
-    const int fd = mkstemps(buffer, 4);
+    std::snprintf(buffer, size, "%s/impact-testpage-XXXXXX", tmpdir != nullptr ? tmpdir : "/tmp");
+    const int fd = mkstemp(buffer);
     if (fd < 0)
         return nullptr;
-    if (writePng(fd, page) != 0) {
+    const size_t length = sizeof kTestPageMark - 1;
+    const bool written = write(fd, kTestPageMark, length) == static_cast<ssize_t>(length);
+    if (close(fd) != 0 || !written) {
         unlink(buffer);
         return nullptr;
     }
     return buffer;
+}
+
+bool isTestPageFile(const unsigned char* header, size_t size)
+{
+    const size_t length = sizeof kTestPageMark - 1;
+    return size >= length && std::memcmp(header, kTestPageMark, length) == 0;
+}
+
+bool printTestPage(pappl_job_t* papplJob, pappl_device_t* device, void*)
+{
+    pappl_pr_options_t* options = papplJobCreatePrintOptions(papplJob, 1, false);
+    if (options == nullptr) {
+        papplJobSetMessage(papplJob, "Out of memory.");
+        return false;
+    }
+    PrintJob* job = openPrintJob(papplJob, options, device);
+    if (job != nullptr) {
+        job->countsImpressions = true;
+        drawAndPrint(job, options);
+        checkCancelled(job);
+    }
+    const int cancelled = job != nullptr && job->cancelled;
+    const int printed = closePrintJob(job);
+    papplJobDeletePrintOptions(options);
+    return printed != 0 || cancelled != 0;
 }

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "raster_pages.h"
+#include "page_bitmap.h"
 
 int parsePageKind(const char* text, PageKind* kind)
 {

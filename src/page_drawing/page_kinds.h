@@ -2,7 +2,7 @@
 // The drawing of each page kind on a cleared bitmap sized to the layout.
 #include <cstdint>
 
-#include "raster_pages.h"
+#include "page_bitmap.h"
 
 void drawSamplePage(PageBitmap* page, const PageLayout& layout, const PageContent& content);
 void drawTextPage(PageBitmap* page, const PageLayout& layout, const PageContent& content);

@@ -4,7 +4,7 @@
 // page.
 #include <cstdint>
 
-#include "raster_pages.h"
+#include "page_bitmap.h"
 
 void fillRect(PageBitmap* page, int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 // An outline of the given thickness inside the rectangle.
