@@ -84,3 +84,15 @@ int decodeJpeg(const char* path, GrayImage* image)
     std::fclose(file);
     return 0;
 }
+
+int decodeImage(const char* path, GrayImage* image)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return 22;
+    png_byte signature[8];
+    const bool png = std::fread(signature, 1, sizeof signature, file) == sizeof signature &&
+                     png_sig_cmp(signature, 0, sizeof signature) == 0;
+    std::fclose(file);
+    return png ? decodePng(path, image) : decodeJpeg(path, image);
+}

@@ -16,4 +16,6 @@ inline constexpr uint64_t kMaxImagePixels = 64u * 1024 * 1024;
 // 0, or 22 for a file that is not a readable image of this kind (or too
 // large).
 int decodePng(const char* path, GrayImage* image);
+// A PNG by its signature, anything else as a JPEG.
+int decodeImage(const char* path, GrayImage* image);
 int decodeJpeg(const char* path, GrayImage* image);

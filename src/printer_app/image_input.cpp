@@ -5,6 +5,7 @@
 
 #include "printer_app/image_decode.h"
 #include "printer_app/page_geometry.h"
+#include "printer_app/pappl_job_host.h"
 
 using namespace impact;
 
@@ -64,20 +65,11 @@ void renderLine(const GrayImage& image, const Placement& p, const pappl_dither_t
     }
 }
 
-} // namespace
-
-int isImageFormat(const char* format)
-{
-    return format != nullptr && (std::strcmp(format, "image/png") == 0 || std::strcmp(format, "image/jpeg") == 0);
-}
-
+// Prints the job's image. 0, or 1 with the job's message set.
 int printImage(PrintJob* job, const pappl_pr_options_t* options)
 {
     GrayImage image;
-    const char* format = papplJobGetFormat(job->job);
-    const char* path = papplJobGetFilename(job->job);
-    const int status = std::strcmp(format, "image/png") == 0 ? decodePng(path, &image) : decodeJpeg(path, &image);
-    if (status != 0) {
+    if (decodeImage(papplJobGetFilename(job->job), &image) != 0) {
         failPrintJob(job, "The image could not be read.");
         return 1;
     }
@@ -115,4 +107,25 @@ int printImage(PrintJob* job, const pappl_pr_options_t* options)
             return job->cancelled ? 0 : 1;
     }
     return 0;
+}
+
+} // namespace
+
+bool printImageDocument(pappl_job_t* papplJob, pappl_device_t* device, void*)
+{
+    pappl_pr_options_t* options = papplJobCreatePrintOptions(papplJob, 1, false);
+    if (options == nullptr) {
+        papplJobSetMessage(papplJob, "Out of memory.");
+        return false;
+    }
+    PrintJob* job = openPrintJob(papplJob, options, device);
+    if (job != nullptr) {
+        job->countsImpressions = true;
+        printImage(job, options);
+        checkCancelled(job);
+    }
+    const int cancelled = job != nullptr && job->cancelled;
+    const int printed = closePrintJob(job);
+    papplJobDeletePrintOptions(options);
+    return printed != 0 || cancelled != 0;
 }

@@ -4,9 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "printer_app/image_input.h"
+#include "printer_app/document_routing.h"
 #include "printer_app/page_geometry.h"
-#include "printer_app/raster_file_input.h"
 #include "printer_app/pappl_job_host.h"
 
 using namespace impact;
@@ -20,7 +19,6 @@ struct RasterJob {
     uint32_t linesPushed; // printable lines handed to the engine on this page
     uint32_t linesSeen;   // sheet lines PAPPL has delivered on this page
     int pageOpen;
-    int imageJob;         // printed whole at the start; PAPPL's lines are not used
     unsigned char* line;  // one printable line
 };
 
@@ -45,10 +43,15 @@ int padPage(RasterJob* raster)
 
 bool rasterStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
-    // Raster PAPPL streams itself (a Send-Document after a Create-Job): its
-    // grey pages of another size than the job's overrun PAPPL's line buffer.
-    if (isStreamedRaster(job)) {
-        papplJobSetMessage(job, "Raster documents are printed when sent with Print-Job, not Send-Document.");
+    // A document the application reads itself that PAPPL kept: raster
+    // streamed after a Create-Job (its grey pages of another size than the
+    // job's overrun PAPPL's line buffer), or an image on a PAPPL whose job
+    // record the application does not know (squeezed).
+    const char* format = papplJobGetFormat(job);
+    if (isPapplReadFormat(format)) {
+        papplJobSetMessage(job, std::strncmp(format, "image/pwg", 9) == 0 || std::strcmp(format, "image/urf") == 0
+                                    ? "Raster documents are printed when sent with Print-Job, not Send-Document."
+                                    : "Images cannot be printed with this version of PAPPL.");
         return false;
     }
     PrintJob* print = openPrintJob(job, options, device);
@@ -62,16 +65,6 @@ bool rasterStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
     }
     raster->print = print;
     papplJobSetData(job, raster);
-    if (isImageFormat(papplJobGetFormat(job))) {
-        raster->imageJob = 1;
-        if (printImage(print, options) != 0) {
-            // PAPPL does not end a job whose start failed.
-            papplJobSetData(job, nullptr);
-            closePrintJob(print);
-            std::free(raster);
-            return false;
-        }
-    }
     return true;
 }
 
@@ -81,7 +74,7 @@ bool rasterStartPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     if (raster == nullptr)
         return false;
     PrintJob* print = raster->print;
-    if (raster->imageJob || checkCancelled(print))
+    if (checkCancelled(print))
         return true;
     const ResolutionSpec* resolution = findResolution(print->driver, options->header.HWResolution[0],
                                                       options->header.HWResolution[1]);

@@ -1,6 +1,7 @@
 #pragma once
-// PAPPL's raster callbacks: pages from PWG and Apple raster, PNG and JPEG
-// arrive here as whole-sheet 1-bit lines.
+// PAPPL's raster callbacks: pages PAPPL reads itself arrive here as
+// whole-sheet 1-bit lines (raster and images the application reads itself
+// are refused; see document_routing.h).
 #include <pappl/pappl.h>
 
 bool rasterStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <unistd.h>
 
 #include "printer_app/page_geometry.h"
@@ -14,25 +13,6 @@
 #include "printer_app/raster_page.h"
 
 namespace {
-
-// The first fields of PAPPL 1.3.1's job record (its job-private.h). The
-// document format is otherwise set by PAPPL alone; the other fields are
-// compared with what PAPPL's accessors return before the format is
-// touched, so another layout leaves the job as it is.
-struct PapplJobHead {
-    pthread_rwlock_t rwlock;
-    pappl_system_t* system;
-    pappl_printer_t* printer;
-    int jobId;
-    const char* name;
-    const char* username;
-    const char* format;
-};
-
-bool isRasterFormat(const char* format)
-{
-    return format != nullptr && (std::strcmp(format, "image/pwg-raster") == 0 || std::strcmp(format, "image/urf") == 0);
-}
 
 // Prints one copy of the document. 0 when every page was printed.
 int printCopy(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* options, uint32_t rows,
@@ -95,24 +75,6 @@ int printCopy(PrintJob* job, cups_raster_t* raster, const pappl_pr_options_t* op
 }
 
 } // namespace
-
-bool isStreamedRaster(pappl_job_t* job)
-{
-    return isRasterFormat(papplJobGetFormat(job));
-}
-
-bool spoolRasterDocument(pappl_job_t* job)
-{
-    if (!isRasterFormat(papplJobGetFormat(job)))
-        return false;
-    auto* head = reinterpret_cast<PapplJobHead*>(job);
-    if (head->system == nullptr || head->printer != papplJobGetPrinter(job) || head->jobId != papplJobGetID(job) ||
-        head->name != papplJobGetName(job) || head->username != papplJobGetUsername(job) ||
-        head->format != papplJobGetFormat(job))
-        return false;
-    head->format = kSpooledRasterFormat;
-    return true;
-}
 
 bool printRasterDocument(pappl_job_t* papplJob, pappl_device_t* device, void*)
 {

@@ -14,6 +14,8 @@
 #include "printer_app/port_device.h"
 #include "printer_app/job_events.h"
 #include "printer_app/job_recovery.h"
+#include "printer_app/document_routing.h"
+#include "printer_app/image_input.h"
 #include "printer_app/raster_file_input.h"
 #include "printer_app/raw_input.h"
 #include "printer_app/text_input.h"
@@ -163,6 +165,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
                              ghostscript);
     papplSystemAddMIMEFilter(system, "text/plain", "image/pwg-raster", printTextDocument, nullptr);
     papplSystemAddMIMEFilter(system, kSpooledRasterFormat, "image/pwg-raster", printRasterDocument, nullptr);
+    papplSystemAddMIMEFilter(system, kSpooledImageFormat, "image/pwg-raster", printImageDocument, nullptr);
     papplSystemAddMIMEFilter(system, kTestPageFormat, "image/pwg-raster", printTestPage, nullptr);
     papplSystemSetMIMECallback(system, detectFormat, nullptr);
     if (gRecoverJobs)
