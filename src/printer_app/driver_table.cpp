@@ -4,9 +4,9 @@
 
 namespace {
 
-// The same resolutions and band heights as the PPDs: the 9-pin class prints
-// 8 rows a pass at 72 dpi down; the 24-pin class 24 rows at 180 dpi and 48
-// (two interleaved passes) at 360 dpi.
+// The same resolutions and band heights as the PPDs (a test holds them to
+// the built PPDs): the 9-pin class prints 8 rows a pass at 72 dpi down; the
+// 24-pin class 24 rows at 180 dpi and 48 (two interleaved passes) at 360 dpi.
 constexpr DriverSpec kDrivers[] = {
     {"impact9", "Serial Impact 9-Pin", "Generic Serial Impact 9-Pin", impact::PrinterClass::NinePin, 0, false, 4,
      {{60, 72, 8}, {72, 72, 8}, {120, 72, 8}, {240, 72, 8}}},

@@ -1,7 +1,8 @@
 #pragma once
 // The paper sizes and sources the printers take, in PWG names (what IPP
 // clients and PAPPL use) with the geometry the PPD gives them, so a page
-// has the geometry it has through the CUPS filter.
+// has the geometry it has through the CUPS filter (a test holds the sizes,
+// margins and sources to the built PPDs).
 #include <pappl/pappl.h>
 
 #include "engine/job/job_settings.h"
