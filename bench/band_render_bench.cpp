@@ -76,7 +76,7 @@ size_t discard(void*, const unsigned char*, size_t count)
     return count;
 }
 
-using TransposeFunction = int (*)(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*,
+using TransposeFunction = bool (*)(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*,
                                   uint32_t*);
 
 // The transpose alone (the way the filter picks, or the named one), into
@@ -88,7 +88,7 @@ void transposeBands(benchmark::State& state, const PageBands& page, TransposeFun
     for (auto _ : state) {
         uint32_t first = 0;
         uint32_t last = 0;
-        int any = transpose(page.bands[next].data(), page.widthDots, page.rows, page.rows, columns.data(), &first,
+        bool any = transpose(page.bands[next].data(), page.widthDots, page.rows, page.rows, columns.data(), &first,
                             &last);
         benchmark::DoNotOptimize(any);
         benchmark::DoNotOptimize(columns.data());
@@ -101,15 +101,15 @@ void transposeBands(benchmark::State& state, const PageBands& page, TransposeFun
 void renderBands(benchmark::State& state, const PageBands& page)
 {
     const OutputStream sink = {discard, nullptr, nullptr};
-    const StatusSink lines = discardSink();
+    const ReportSink reports = discardReports();
     unsigned char* columnBuffer = nullptr;
     uint32_t pending = 0;
     const BandContext job = {page.widthDots, 360,        0,         0,         &columnBuffer, &pending,
-                         page.rows,      page.hdpi, page.vdpi, &sink,     &lines};
+                         page.rows,      page.hdpi, page.vdpi, &sink,     &reports};
     size_t next = 0;
     for (auto _ : state) {
-        StatusCode status = renderBand(&job, static_cast<uint16_t>(page.rows), page.bands[next].data());
-        if (status != 0) {
+        const JobResult result = renderBand(&job, static_cast<uint16_t>(page.rows), page.bands[next].data());
+        if (result != JobResult::Success) {
             state.SkipWithError("the band render failed");
             break;
         }

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzSink sink;
     JobHost host = {};
     host.printer = fuzzOutput(OutputKind::Discard, &sink);
-    host.status = discardSink();
+    host.reports = discardReports();
     JobState state;
     initJobState(&state, &host);
     MemoryRaster raster = {gRasterBytes[job].data(), gRasterBytes[job].size(), 0};

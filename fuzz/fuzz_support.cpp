@@ -14,9 +14,9 @@ size_t sinkWrite(void* context, const unsigned char*, size_t count)
     return count < sink->acceptPerWrite ? count : sink->acceptPerWrite;
 }
 
-int sinkFlush(void* context)
+bool sinkFlush(void* context)
 {
-    return static_cast<FuzzSink*>(context)->writesLeft == 0 ? 1 : 0;
+    return static_cast<FuzzSink*>(context)->writesLeft != 0;
 }
 
 } // namespace
@@ -67,6 +67,6 @@ JobHost fuzzHost(uint8_t selector, FuzzSink* sink)
     JobHost host = {};
     host.printer =
         fuzzOutput(output == 6 ? OutputKind::Partial : output == 7 ? OutputKind::FailLater : OutputKind::Discard, sink);
-    host.status = discardSink();
+    host.reports = discardReports();
     return host;
 }

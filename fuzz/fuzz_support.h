@@ -29,5 +29,5 @@ struct FuzzSink {
 OutputStream fuzzOutput(OutputKind kind, FuzzSink* sink);
 // A job's host whose printer stream is chosen by a selector's top three
 // bits (6: takes part of each write, 7: fails later, else discards) and
-// whose status lines go nowhere.
+// whose reports go nowhere.
 JobHost fuzzHost(uint8_t selector, FuzzSink* sink);

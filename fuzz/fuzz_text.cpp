@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const JobHost host = fuzzHost(printer, &sink);
     JobState job;
     initJobState(&job, &host);
-    if (configureJob(&job, &settings) != 0)
+    if (configureJob(&job, &settings) != JobResult::Success)
         return 0;
 
     TextSettings textSettings;

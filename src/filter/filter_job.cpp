@@ -6,32 +6,38 @@
 
 using namespace impact;
 
-StatusCode runFilterJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source)
+namespace {
+
+constexpr char kRasterOpenError[] = "CUPS Fatal Error (cupsRasterOpen).";
+
+} // namespace
+
+JobResult runFilterJob(JobState* state, const char* optionsText, const char* ppdPath, const RasterSource* source)
 {
     if (state == nullptr || optionsText == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     const JobHost host = state->host;
     initJobState(state, &host);
     JobSettings settings;
-    StatusCode status = settingsFromPpd(ppdPath, optionsText, &state->host.status, &settings);
-    if (status == 0)
-        status = configureJob(state, &settings);
+    JobResult result = settingsFromPpd(ppdPath, optionsText, &state->host.reports, &settings);
+    if (result == JobResult::Success)
+        result = configureJob(state, &settings);
     cups_raster_t* raster = nullptr;
-    if (status == 0) {
+    if (result == JobResult::Success) {
         raster = source != nullptr && source->read != nullptr
                      ? cupsRasterOpenIO(source->read, source->context, CUPS_RASTER_READ)
                      : nullptr;
         if (raster == nullptr) {
-            statusLine(&state->host.status, kRasterOpenError);
-            status = kOutputFailed;
+            sendMessage(&state->host.reports, ReportLevel::Error, kRasterOpenError);
+            result = JobResult::OutputFailed;
         }
     }
-    if (status != 0) {
-        state->over = 1;
-        state->overStatus = status;
-        return status;
+    if (result != JobResult::Success) {
+        state->over = true;
+        state->result = result;
+        return result;
     }
-    status = printRasterPages(state, raster, source);
+    result = printRasterPages(state, raster, source);
     cupsRasterClose(raster);
-    return status;
+    return result;
 }

@@ -5,7 +5,6 @@
 #include "engine/job/raster_source.h"
 
 // Runs the job on state, whose host is kept and everything else cleared
-// first. The status is the job's outcome (0 as well for a cancelled job),
-// the filter's exit status.
-impact::StatusCode runFilterJob(impact::JobState* state, const char* optionsText, const char* ppdPath,
-                                const impact::RasterSource* source);
+// first. Returns the job's result (Success as well for a cancelled job).
+impact::JobResult runFilterJob(impact::JobState* state, const char* optionsText, const char* ppdPath,
+                               const impact::RasterSource* source);

@@ -7,10 +7,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "filter/sigterm_cancel.h"
-#include "filter/raster_input.h"
-#include "engine/output/status_messages.h"
+#include "filter/exit_status.h"
 #include "filter/filter_job.h"
+#include "filter/raster_input.h"
+#include "filter/sigterm_cancel.h"
+#include "filter/status_lines.h"
 
 using namespace impact;
 
@@ -18,7 +19,7 @@ namespace {
 
 // The one job of the process: printer data to standard output, status
 // lines to standard error, cancelled by SIGTERM.
-StatusCode runProcessJob(int descriptor, const char* optionsText)
+JobResult runProcessJob(int descriptor, const char* optionsText)
 {
     static FdWriter writer;
     static RasterReader reader;
@@ -27,17 +28,11 @@ StatusCode runProcessJob(int descriptor, const char* optionsText)
     initRasterReader(&reader, descriptor);
     JobHost host = {};
     host.printer = fdWriterStream(&writer);
-    host.status = fdStatusSink(STDERR_FILENO);
+    host.reports = fdStatusLines(STDERR_FILENO);
     bridgeTermination(&job, &host);
     initJobState(&job, &host);
     const RasterSource source = rasterInputSource(&reader);
     return ::runFilterJob(&job, optionsText, std::getenv("PPD"), &source);
-}
-
-// The exit status of a job's result: kBadData (-1) is 255.
-int exitStatusOf(StatusCode result)
-{
-    return result & 0xFF;
 }
 
 } // namespace
@@ -46,7 +41,7 @@ int main(int argc, char* argv[])
 {
     if (argc != 6 && argc != 7) {
         std::fprintf(stderr, kUsageLine, argc > 0 ? argv[0] : "rastertoimpact");
-        return kUsageError;
+        return kUsageExitStatus;
     }
     // A printer connection that goes away is a write error for the job to
     // report, not a reason to die silently.
@@ -58,10 +53,10 @@ int main(int argc, char* argv[])
     int descriptor = ::open(argv[6], O_RDONLY);
     if (descriptor < 0) {
         std::perror(kOpenRasterPrefix);
-        return kUsageError;
+        return kUsageExitStatus;
     }
-    StatusCode status = runProcessJob(descriptor, argv[5]);
+    const JobResult result = runProcessJob(descriptor, argv[5]);
     if (descriptor > 0)
         ::close(descriptor);
-    return exitStatusOf(status);
+    return exitStatusOf(result);
 }

@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-using impact::StatusCode;
-using impact::kUnsupported;
-
 namespace {
 
 int findEntry(const OptionTable* table, const char* keyword)
@@ -31,10 +28,10 @@ void initOptionTable(OptionTable* table)
         std::memcpy(table->entries[i].keyword, kOptionKeywords[i], kOptionTextSize);
 }
 
-StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd)
+bool captureOptions(OptionTable* table, ppd_file_t* ppd)
 {
     if (table == nullptr || ppd == nullptr)
-        return kUnsupported;
+        return false;
     // Find the options first and ask for their choices afterwards: looking a
     // choice up moves the walk's position to the first option whose keyword
     // matches regardless of letter case, so two such options inside the
@@ -51,18 +48,18 @@ StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd)
         ppd_choice_t* marked = ppdFindMarkedChoice(ppd, found[i]->keyword);
         copyChoice(&table->entries[i], marked != nullptr ? marked->choice : found[i]->defchoice);
     }
-    return 0;
+    return true;
 }
 
-StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice)
+bool setOptionChoice(OptionTable* table, const char* keyword, const char* choice)
 {
     if (table == nullptr || keyword == nullptr)
-        return kUnsupported;
+        return false;
     const int i = findEntry(table, keyword);
     if (i < 0)
-        return kUnsupported;
+        return false;
     copyChoice(&table->entries[i], choice);
-    return 0;
+    return true;
 }
 
 const char* optionLookup(const OptionTable* table, const char* keyword)
@@ -75,18 +72,18 @@ const char* optionLookup(const OptionTable* table, const char* keyword)
     return table->entries[i].choice;
 }
 
-int optionEquals(const OptionTable* table, const char* keyword, const char* text)
+bool optionEquals(const OptionTable* table, const char* keyword, const char* text)
 {
     if (text == nullptr)
-        return 0;
+        return false;
     const char* choice = optionLookup(table, keyword);
     return choice != nullptr && std::strcmp(choice, text) == 0;
 }
 
-int optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n)
+bool optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n)
 {
     if (text == nullptr || n <= 0)
-        return 0;
+        return false;
     const char* choice = optionLookup(table, keyword);
     return choice != nullptr && std::strncmp(choice, text, static_cast<size_t>(n)) == 0;
 }

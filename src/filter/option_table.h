@@ -3,7 +3,7 @@
 // (tests set them one by one).
 #include <cups/ppd.h>
 
-#include "engine/output/output_channel.h"
+#include <cstddef>
 
 inline constexpr int kOptionTextSize = 41; // 40 characters and a terminator
 inline constexpr int kOptionCount = 8;
@@ -24,10 +24,11 @@ struct OptionTable {
 
 // Fills in the keywords and empties every choice.
 void initOptionTable(OptionTable* table);
-impact::StatusCode captureOptions(OptionTable* table, ppd_file_t* ppd);
-// Sets one choice directly, as a capture would; 22 for an unknown keyword.
-impact::StatusCode setOptionChoice(OptionTable* table, const char* keyword, const char* choice);
+// The choices marked in the PPD (or its defaults); false for no table or PPD.
+bool captureOptions(OptionTable* table, ppd_file_t* ppd);
+// Sets one choice directly, as a capture would; false for an unknown keyword.
+bool setOptionChoice(OptionTable* table, const char* keyword, const char* choice);
 
 const char* optionLookup(const OptionTable* table, const char* keyword);
-int optionEquals(const OptionTable* table, const char* keyword, const char* text);
-int optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n);
+bool optionEquals(const OptionTable* table, const char* keyword, const char* text);
+bool optionHasPrefix(const OptionTable* table, const char* keyword, const char* text, int n);

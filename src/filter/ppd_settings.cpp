@@ -10,6 +10,11 @@ using namespace impact;
 
 namespace {
 
+constexpr char kPpdReadError[] = "Can not read PPD information.";
+constexpr char kOptionsConflict[] = "Options conflicting.";
+constexpr char kPrinterNotSupported[] = "The Printer is not supported.";
+constexpr char kPageSizeError[] = "PageSize error.";
+
 // The value of an attribute that is present with a value, or null.
 const char* attributeValue(ppd_file_t* ppd, const char* name)
 {
@@ -19,27 +24,27 @@ const char* attributeValue(ppd_file_t* ppd, const char* name)
     return attr->value;
 }
 
-StatusCode readPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* status, JobSettings* settings)
+JobResult readPpd(ppd_file_t* ppd, const char* optionsText, const ReportSink* reports, JobSettings* settings)
 {
     ppdMarkDefaults(ppd);
 
     cups_option_t* options = nullptr;
     int optionCount = cupsParseOptions(optionsText, 0, &options);
     if (cupsMarkOptions(ppd, optionCount, options) == 1) {
-        statusLine(status, kOptionsConflict);
+        sendMessage(reports, ReportLevel::Error, kOptionsConflict);
         cupsFreeOptions(optionCount, options);
-        return kUnsupported;
+        return JobResult::Unsupported;
     }
     OptionTable table;
     initOptionTable(&table);
-    StatusCode result = captureOptions(&table, ppd);
+    const bool captured = captureOptions(&table, ppd);
     cupsFreeOptions(optionCount, options);
-    if (result != 0)
-        return result;
+    if (!captured)
+        return JobResult::Unsupported;
 
     if (!printerClassForModel(ppd->model_number, &settings->printerClass)) {
-        statusLine(status, kPrinterNotSupported);
-        return kUnsupported;
+        sendMessage(reports, ReportLevel::Error, kPrinterNotSupported);
+        return JobResult::Unsupported;
     }
 
     ppd_size_t* size = ppdPageSize(ppd, nullptr);
@@ -49,8 +54,8 @@ StatusCode readPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* s
             size = ppdPageSize(ppd, name);
     }
     if (size == nullptr) {
-        statusLine(status, kPageSizeError);
-        return kBadData;
+        sendMessage(reports, ReportLevel::Error, kPageSizeError);
+        return JobResult::BadData;
     }
     settings->page = PageGeometry{size->width, size->length, size->left, size->bottom, size->right, size->top};
     applyOptionChoices(&table, settings);
@@ -59,7 +64,7 @@ StatusCode readPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* s
         settings->graphicsFlags = static_cast<uint16_t>(attributeNumber(value));
     if (const char* value = attributeValue(ppd, "KXSpPseFsx"))
         settings->speedCommand = static_cast<uint8_t>(attributeNumber(value)) != 0;
-    return 0;
+    return JobResult::Success;
 }
 
 // A choice that is set and is not "Default".
@@ -116,22 +121,22 @@ void applyOptionChoices(const OptionTable* options, JobSettings* settings)
     }
 }
 
-StatusCode settingsFromPpd(const char* ppdPath, const char* optionsText, const StatusSink* status,
-                           JobSettings* settings)
+JobResult settingsFromPpd(const char* ppdPath, const char* optionsText, const ReportSink* reports,
+                          JobSettings* settings)
 {
     ppd_file_t* ppd = ppdPath != nullptr ? ppdOpenFile(ppdPath) : nullptr;
     if (ppd == nullptr) {
-        statusLine(status, kPpdReadError);
-        return kPpdUnreadable;
+        sendMessage(reports, ReportLevel::Error, kPpdReadError);
+        return JobResult::SettingsUnreadable;
     }
-    const StatusCode result = settingsFromOpenPpd(ppd, optionsText, status, settings);
+    const JobResult result = settingsFromOpenPpd(ppd, optionsText, reports, settings);
     ppdClose(ppd);
     return result;
 }
 
-StatusCode settingsFromOpenPpd(ppd_file_t* ppd, const char* optionsText, const StatusSink* status,
-                               JobSettings* settings)
+JobResult settingsFromOpenPpd(ppd_file_t* ppd, const char* optionsText, const ReportSink* reports,
+                              JobSettings* settings)
 {
     *settings = JobSettings{};
-    return readPpd(ppd, optionsText, status, settings);
+    return readPpd(ppd, optionsText, reports, settings);
 }

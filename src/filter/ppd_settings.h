@@ -1,20 +1,21 @@
 #pragma once
 // The job's settings from the printer's PPD and the job's options, by the
 // rules the filter has always matched the PPD's choices with.
+#include "engine/job/job_result.h"
 #include "engine/job/job_settings.h"
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "filter/option_table.h"
 
 // Reads the PPD at ppdPath (null: none), marks the job's options in it and
-// fills in the settings. 0; else the status line is written and the status
-// is 2 (no PPD), 22 (conflicting options, a printer class without units) or
-// -1 (no page size).
-impact::StatusCode settingsFromPpd(const char* ppdPath, const char* optionsText, const impact::StatusSink* status,
-                                   impact::JobSettings* settings);
+// fills in the settings. Anything but Success is reported to reports first:
+// SettingsUnreadable (no PPD), Unsupported (conflicting options, a printer
+// class without units) or BadData (no page size).
+impact::JobResult settingsFromPpd(const char* ppdPath, const char* optionsText, const impact::ReportSink* reports,
+                                  impact::JobSettings* settings);
 
 // The same from a PPD the caller has opened (and closes).
-impact::StatusCode settingsFromOpenPpd(ppd_file_t* ppd, const char* optionsText, const impact::StatusSink* status,
-                                       impact::JobSettings* settings);
+impact::JobResult settingsFromOpenPpd(ppd_file_t* ppd, const char* optionsText, const impact::ReportSink* reports,
+                                      impact::JobSettings* settings);
 
 // The settings the option choices select: a direction or speed choice other
 // than "Default" is sent (unidirectional when it contains "UniOn", high when

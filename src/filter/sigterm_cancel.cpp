@@ -17,12 +17,12 @@ int gWakePipe[2] = {-1, -1};
 
 static_assert(std::atomic<uint32_t>::is_always_lock_free, "the handler needs a lock-free counter");
 
-int askCancelled(void*, uint32_t* pendingBytes)
+bool askCancelled(void*, uint32_t* pendingBytes)
 {
     if (!gRequested)
-        return 0;
+        return false;
     *pendingBytes = gPendingAtSignal.load(std::memory_order_relaxed);
-    return 1;
+    return true;
 }
 
 void pageStarted(void*)
@@ -71,7 +71,7 @@ void ignoreTermination()
     sigaction(SIGTERM, &action, nullptr);
 }
 
-int cancellationRequested()
+bool cancellationRequested()
 {
     return gRequested != 0;
 }

@@ -16,7 +16,7 @@ void installTerminationHandler();
 // SIGTERM has no effect from now on.
 void ignoreTermination();
 
-int cancellationRequested();
+bool cancellationRequested();
 // A descriptor that becomes readable once cancellation is requested, for
 // waits that must end then; -1 before the first page.
 int cancellationWakeFd();

@@ -11,9 +11,10 @@
 
 #include <cups/ppd.h>
 
+#include "filter/exit_status.h"
 #include "filter/sigterm_cancel.h"
+#include "filter/status_lines.h"
 #include "filter/text_options.h"
-#include "engine/output/status_messages.h"
 #include "engine/job/job_cancel.h"
 #include "engine/job/page_flow.h"
 #include "engine/job/job_setup.h"
@@ -25,33 +26,34 @@ using namespace impact;
 
 namespace {
 
-constexpr const char* kTextReadError = "ERROR: Unable to read print data.\n";
-constexpr const char* kReplacedLine =
-    "WARNING: %u characters are not in the printer's character table %s: printed as a stand-in or '?'.\n";
-constexpr const char* kDroppedLine = "INFO: %u control characters in the text were not sent to the printer.\n";
-constexpr const char* kCutLine = "INFO: %u lines were longer than the page and were cut.\n";
+constexpr char kPpdReadError[] = "Can not read PPD information.";
+constexpr char kTextReadError[] = "Unable to read print data.";
+constexpr char kReplacedLine[] =
+    "%u characters are not in the printer's character table %s: printed as a stand-in or '?'.";
+constexpr char kDroppedLine[] = "%u control characters in the text were not sent to the printer.";
+constexpr char kCutLine[] = "%u lines were longer than the page and were cut.";
 
 // Reads the PPD and the options into the job and the text settings.
-StatusCode setUpTextJob(JobState* job, const char* optionsText, TextSettings* settings)
+JobResult setUpTextJob(JobState* job, const char* optionsText, TextSettings* settings)
 {
     const char* ppdPath = std::getenv("PPD");
     ppd_file_t* ppd = ppdPath != nullptr ? ppdOpenFile(ppdPath) : nullptr;
     if (ppd == nullptr) {
-        statusLine(&job->host.status, kPpdReadError);
-        return kPpdUnreadable;
+        sendMessage(&job->host.reports, ReportLevel::Error, kPpdReadError);
+        return JobResult::SettingsUnreadable;
     }
     JobSettings jobSettings;
-    StatusCode status = settingsFromOpenPpd(ppd, optionsText, &job->host.status, &jobSettings);
-    if (status == 0)
-        status = configureJob(job, &jobSettings);
-    if (status == 0)
-        readTextSettings(ppd, optionsText, jobSettings.printerClass == PrinterClass::NinePin, &job->host.status,
+    JobResult result = settingsFromOpenPpd(ppd, optionsText, &job->host.reports, &jobSettings);
+    if (result == JobResult::Success)
+        result = configureJob(job, &jobSettings);
+    if (result == JobResult::Success)
+        readTextSettings(ppd, optionsText, jobSettings.printerClass == PrinterClass::NinePin, &job->host.reports,
                          settings);
     ppdClose(ppd);
-    return status;
+    return result;
 }
 
-StatusCode printText(TextJob* text, int descriptor)
+JobResult printText(TextJob* text, int descriptor)
 {
     JobState* job = text->state;
     static unsigned char buffer[64 * 1024];
@@ -63,17 +65,17 @@ StatusCode printText(TextJob* text, int descriptor)
             continue;
         }
         if (n < 0) {
-            statusLine(&job->host.status, kTextReadError);
-            return failJob(job, kOutputFailed);
+            sendMessage(&job->host.reports, ReportLevel::Error, kTextReadError);
+            return failJob(job, JobResult::OutputFailed);
         }
         if (n == 0)
             return finishTextJob(text);
-        if (writeText(text, buffer, static_cast<size_t>(n)) != 0 || job->over)
+        if (writeText(text, buffer, static_cast<size_t>(n)) != JobResult::Success || job->over)
             return finishJob(job);
     }
 }
 
-StatusCode runTextFilterJob(int descriptor, const char* optionsText)
+JobResult runTextFilterJob(int descriptor, const char* optionsText)
 {
     static FdWriter writer;
     static JobState job;
@@ -81,24 +83,32 @@ StatusCode runTextFilterJob(int descriptor, const char* optionsText)
     initFdWriter(&writer, STDOUT_FILENO);
     JobHost host = {};
     host.printer = fdWriterStream(&writer);
-    host.status = fdStatusSink(STDERR_FILENO);
+    host.reports = fdStatusLines(STDERR_FILENO);
     bridgeTermination(&job, &host);
     initJobState(&job, &host);
     TextSettings settings;
-    StatusCode status = setUpTextJob(&job, optionsText, &settings);
-    if (status != 0)
-        return status;
+    JobResult result = setUpTextJob(&job, optionsText, &settings);
+    if (result != JobResult::Success)
+        return result;
     startTextJob(&text, &job, &settings);
-    status = printText(&text, descriptor);
-    const StatusSink sink = fdStatusSink(STDERR_FILENO);
+    result = printText(&text, descriptor);
+    // Written even for a cancelled job, whose own reports go nowhere now.
+    const ReportSink lines = fdStatusLines(STDERR_FILENO);
     const TextReport& report = text.report;
-    if (report.replaced != 0)
-        statusLine(&sink, kReplacedLine, report.replaced, charTableLabel(settings.table));
-    if (report.dropped != 0)
-        statusLine(&sink, kDroppedLine, report.dropped);
-    if (report.cutLines != 0)
-        statusLine(&sink, kCutLine, report.cutLines);
-    return status;
+    char message[512];
+    if (report.replaced != 0) {
+        std::snprintf(message, sizeof message, kReplacedLine, report.replaced, charTableLabel(settings.table));
+        sendMessage(&lines, ReportLevel::Warning, message);
+    }
+    if (report.dropped != 0) {
+        std::snprintf(message, sizeof message, kDroppedLine, report.dropped);
+        sendMessage(&lines, ReportLevel::Info, message);
+    }
+    if (report.cutLines != 0) {
+        std::snprintf(message, sizeof message, kCutLine, report.cutLines);
+        sendMessage(&lines, ReportLevel::Info, message);
+    }
+    return result;
 }
 
 } // namespace
@@ -107,17 +117,17 @@ int main(int argc, char* argv[])
 {
     if (argc != 6 && argc != 7) {
         std::fprintf(stderr, kUsageLine, argc > 0 ? argv[0] : "texttoimpact");
-        return kUsageError;
+        return kUsageExitStatus;
     }
     std::signal(SIGPIPE, SIG_IGN);
     if (argc == 6)
-        return runTextFilterJob(0, argv[5]);
+        return exitStatusOf(runTextFilterJob(0, argv[5]));
     int descriptor = ::open(argv[6], O_RDONLY);
     if (descriptor < 0) {
         std::perror("ERROR: Unable to open text file - ");
-        return kUsageError;
+        return kUsageExitStatus;
     }
-    StatusCode status = runTextFilterJob(descriptor, argv[5]);
+    const JobResult result = runTextFilterJob(descriptor, argv[5]);
     ::close(descriptor);
-    return status;
+    return exitStatusOf(result);
 }

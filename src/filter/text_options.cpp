@@ -1,5 +1,6 @@
 #include "filter/text_options.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include <cups/cups.h>
@@ -10,7 +11,14 @@ using namespace impact;
 
 namespace {
 
-constexpr const char* kIgnoredOption = "WARNING: Ignoring %s=%s: not a value this printer takes.\n";
+constexpr char kIgnoredOption[] = "Ignoring %s=%s: not a value this printer takes.";
+
+void reportIgnored(const ReportSink* reports, const char* name, const char* value)
+{
+    char text[1024];
+    std::snprintf(text, sizeof text, kIgnoredOption, name, value);
+    sendMessage(reports, ReportLevel::Warning, text);
+}
 
 const char* markedChoice(ppd_file_t* ppd, const char* keyword)
 {
@@ -20,7 +28,7 @@ const char* markedChoice(ppd_file_t* ppd, const char* keyword)
 
 } // namespace
 
-void readTextSettings(ppd_file_t* ppd, const char* optionsText, bool ninePin, const StatusSink* status,
+void readTextSettings(ppd_file_t* ppd, const char* optionsText, bool ninePin, const ReportSink* reports,
                       TextSettings* settings)
 {
     *settings = TextSettings{};
@@ -33,14 +41,14 @@ void readTextSettings(ppd_file_t* ppd, const char* optionsText, bool ninePin, co
     const int count = cupsParseOptions(optionsText, 0, &options);
     const char* value;
     if ((value = cupsGetOption("cpi", count, options)) && !parsePitch(value, ninePin, &settings->pitch))
-        statusLine(status, kIgnoredOption, "cpi", value);
+        reportIgnored(reports, "cpi", value);
     if ((value = cupsGetOption("lpi", count, options)) && !parseLineSpacing(value, &settings->spacing))
-        statusLine(status, kIgnoredOption, "lpi", value);
+        reportIgnored(reports, "lpi", value);
     if ((value = cupsGetOption("page-left", count, options)) && !parsePoints(value, &settings->leftPoints))
-        statusLine(status, kIgnoredOption, "page-left", value);
+        reportIgnored(reports, "page-left", value);
     if ((value = cupsGetOption("page-top", count, options)) && !parsePoints(value, &settings->topPoints))
-        statusLine(status, kIgnoredOption, "page-top", value);
+        reportIgnored(reports, "page-top", value);
     if ((value = cupsGetOption("wrap", count, options)) && !parseSwitch(value, &settings->wrap))
-        statusLine(status, kIgnoredOption, "wrap", value);
+        reportIgnored(reports, "wrap", value);
     cupsFreeOptions(count, options);
 }

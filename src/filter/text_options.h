@@ -5,11 +5,11 @@
 // (cpi, lpi, page-left, page-top, wrap).
 #include <cups/ppd.h>
 
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "engine/text/text_settings.h"
 
 // Fills settings for a job on this PPD (marked already) with this options
-// text. An option value that cannot be read is reported with a WARNING line
-// and the default is kept.
-void readTextSettings(ppd_file_t* ppd, const char* optionsText, bool ninePin, const impact::StatusSink* status,
+// text. An option value that cannot be read is reported as a warning and
+// the default is kept.
+void readTextSettings(ppd_file_t* ppd, const char* optionsText, bool ninePin, const impact::ReportSink* reports,
                       impact::TextSettings* settings);

@@ -44,11 +44,12 @@ size_t writeToDevice(void* context, const unsigned char* bytes, size_t count)
     return job->deviceError == 0 ? taken : 0;
 }
 
-int flushDevice(void* context)
+// False when the device did not take everything.
+bool flushDevice(void* context)
 {
     auto* job = static_cast<PrintJob*>(context);
     if (drainOutput(job) != 0)
-        return 1;
+        return false;
     // PAPPL keeps small writes in a buffer of its own and does not say when
     // sending it fails; the device's count of bytes written does.
     errno = 0;
@@ -57,38 +58,42 @@ int flushDevice(void* context)
     papplDeviceGetMetrics(job->device, &metrics);
     if (metrics.write_bytes - job->deviceBaseline < job->handedBytes) {
         job->deviceError = errno != 0 ? errno : EIO;
-        return 1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
-// The engine's status lines go to the job's log; its errors are kept for
-// the job's message.
-void takeStatusLine(void* context, const char* text, size_t length)
+pappl_loglevel_t logLevelOf(ReportLevel level)
+{
+    switch (level) {
+    case ReportLevel::Info:
+        return PAPPL_LOGLEVEL_INFO;
+    case ReportLevel::Warning:
+        return PAPPL_LOGLEVEL_WARN;
+    case ReportLevel::Error:
+        break;
+    }
+    return PAPPL_LOGLEVEL_ERROR;
+}
+
+// The engine's reports go to the job's log at their level; its errors are
+// kept for the job's message.
+void takeReport(void* context, const JobReport* report)
 {
     auto* job = static_cast<PrintJob*>(context);
-    char line[512];
-    size_t n = 0;
-    for (size_t i = 0; i < length && n + 1 < sizeof line; ++i)
-        if (text[i] != '\n' && text[i] != '\r' && text[i] != '\0')
-            line[n++] = text[i];
-    line[n] = '\0';
-    if (std::strncmp(line, "ERROR: ", 7) == 0) {
-        std::snprintf(job->engineError, sizeof job->engineError, "%.150s", line + 7);
-        papplLogJob(job->job, PAPPL_LOGLEVEL_ERROR, "%s", line + 7);
-    } else if (std::strncmp(line, "INFO: ", 6) == 0) {
-        papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "%s", line + 6);
-    } else {
-        papplLogJob(job->job, PAPPL_LOGLEVEL_DEBUG, "%s", line);
-    }
+    char text[sizeof job->engineError];
+    reportMessage(report, text, sizeof text);
+    if (report->level == ReportLevel::Error)
+        std::memcpy(job->engineError, text, sizeof text);
+    papplLogJob(job->job, logLevelOf(report->level), "%s", text);
 }
 
-int cancelRequested(void* context, uint32_t* pendingBytes)
+bool cancelRequested(void* context, uint32_t* pendingBytes)
 {
     auto* job = static_cast<PrintJob*>(context);
     if (pendingBytes != nullptr)
         *pendingBytes = 0; // polled between lines: nothing is in flight
-    return papplJobIsCanceled(job->job) ? 1 : 0;
+    return papplJobIsCanceled(job->job);
 }
 
 // Sets one of the printer's own settings.
@@ -117,15 +122,15 @@ void applyVendorValue(VendorSetting setting, int value, JobSettings* settings, b
 }
 
 // The printer's own settings, each from the job, the printer's default or
-// the option's own default, and the paper handling of the job's source. 0,
-// or 22 with the job's message set for a value the option does not have.
-int applyOptions(PrintJob* job, const pappl_pr_options_t* options, PaperSource source, JobSettings* settings)
+// the option's own default, and the paper handling of the job's source.
+// False, with the job's message set, for a value the option does not have.
+bool applyOptions(PrintJob* job, const pappl_pr_options_t* options, PaperSource source, JobSettings* settings)
 {
     ipp_t* printerAttrs = papplPrinterGetDriverAttributes(papplJobGetPrinter(job->job));
-    int status = 0;
+    bool applied = true;
     bool rollPaperSaving = false;
     bool tearOff = false;
-    for (int i = 0; i < vendorOptionCount() && status == 0; ++i) {
+    for (int i = 0; i < vendorOptionCount() && applied; ++i) {
         const VendorOption* option = vendorOptionAt(i);
         const char* badValue = nullptr;
         const VendorValue* value = resolveVendorValue(option, options, printerAttrs, &badValue);
@@ -136,7 +141,7 @@ int applyOptions(PrintJob* job, const pappl_pr_options_t* options, PaperSource s
                               v != 0 ? ", " : "", option->values[v].keyword);
             papplJobSetMessage(job->job, "Unsupported %s value '%s' (supported: %s).", option->name, badValue,
                                values);
-            status = 22;
+            applied = false;
             break;
         }
         applyVendorValue(option->setting, value->value, settings, &rollPaperSaving, &tearOff);
@@ -144,7 +149,7 @@ int applyOptions(PrintJob* job, const pappl_pr_options_t* options, PaperSource s
     }
     ippDelete(printerAttrs);
     setPaperHandling(settings, source, rollPaperSaving, tearOff);
-    return status;
+    return applied;
 }
 
 // The engine has ended a page. One ended by a cancel or a failure is not a
@@ -153,34 +158,41 @@ void pageEnded(void* context)
 {
     auto* job = static_cast<PrintJob*>(context);
     const JobState& engine = job->engine;
-    if (!engine.pageOpen || engine.cancelled || engine.finishing || job->failed || flushDevice(job) != 0)
+    if (!engine.pageOpen || engine.cancelled || engine.finishing || job->failed || !flushDevice(job))
         return;
     journalPageDone(job->job, ++job->pagesDone);
     if (job->countsImpressions)
         papplJobSetImpressionsCompleted(job->job, 1);
 }
 
-// 1 when the engine has ended the job for a cancel (it asks the host
+// True when the engine has ended the job for a cancel (it asks the host
 // itself before each line).
-int takeEngineCancel(PrintJob* job)
+bool takeEngineCancel(PrintJob* job)
 {
     if (job->cancelled)
-        return 1;
+        return true;
     if (job->failed || !job->engine.cancelled)
-        return 0;
-    job->cancelled = 1;
+        return false;
+    job->cancelled = true;
     papplLogJob(job->job, PAPPL_LOGLEVEL_INFO, "Cancelled: the page and the job were ended on paper.");
-    return 1;
+    return true;
 }
 
-void reportDeviceFailure(PrintJob* job)
+// The job's message after the engine or the device failed: what the engine
+// reported, and why the device stopped.
+void reportFailure(PrintJob* job)
 {
-    char message[256];
+    char error[sizeof job->engineError + 1];
+    const size_t length = std::strlen(job->engineError);
+    // A sentence, whether or not the engine's text ends as one.
+    std::snprintf(error, sizeof error, "%s%s", job->engineError,
+                  length != 0 && std::strchr(".!", job->engineError[length - 1]) == nullptr ? "." : "");
+    char message[400];
     if (job->deviceError != 0)
-        std::snprintf(message, sizeof message, "The printer stopped taking data: %s.",
-                      std::strerror(job->deviceError));
-    else if (job->engineError[0] != '\0')
-        std::snprintf(message, sizeof message, "The job could not be printed: %s.", job->engineError);
+        std::snprintf(message, sizeof message, "%s%sThe printer stopped taking data: %s.", error,
+                      length != 0 ? " " : "", std::strerror(job->deviceError));
+    else if (length != 0)
+        std::snprintf(message, sizeof message, "The job could not be printed: %s", error);
     else
         std::snprintf(message, sizeof message, "The job could not be printed.");
     failPrintJob(job, message);
@@ -196,7 +208,7 @@ void failPrintJob(PrintJob* job, const char* message)
         if (job->deviceError != 0)
             papplPrinterSetReasons(papplJobGetPrinter(job->job), PAPPL_PREASON_OTHER, PAPPL_PREASON_NONE);
     }
-    job->failed = 1;
+    job->failed = true;
 }
 
 PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options, pappl_device_t* device)
@@ -232,7 +244,7 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
 
     JobHost host{};
     host.printer = OutputStream{writeToDevice, flushDevice, job};
-    host.status = StatusSink{takeStatusLine, job};
+    host.reports = ReportSink{takeReport, job};
     host.cancelRequested = cancelRequested;
     host.pageEnded = pageEnded;
     host.context = job;
@@ -243,11 +255,11 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     settings.page = media.page;
     settings.graphicsFlags = driver->graphicsFlags;
     settings.speedCommand = driver->speedCommand;
-    if (applyOptions(job, options, source->source, &settings) != 0) {
+    if (!applyOptions(job, options, source->source, &settings)) {
         delete job;
         return nullptr;
     }
-    if (configureJob(&job->engine, &settings) != 0) {
+    if (configureJob(&job->engine, &settings) != JobResult::Success) {
         papplJobSetMessage(papplJob, "The job's settings could not be applied.");
         delete job;
         return nullptr;
@@ -259,75 +271,75 @@ PrintJob* openPrintJob(pappl_job_t* papplJob, const pappl_pr_options_t* options,
     return job;
 }
 
-int checkCancelled(PrintJob* job)
+bool checkCancelled(PrintJob* job)
 {
-    if (takeEngineCancel(job) != 0)
-        return 1;
+    if (takeEngineCancel(job))
+        return true;
     if (job->failed || !papplJobIsCanceled(job->job))
-        return 0;
+        return false;
     cancelJob(&job->engine);
     return takeEngineCancel(job);
 }
 
-int printJobStartPage(PrintJob* job, const cups_page_header2_t* header)
+bool printJobStartPage(PrintJob* job, const cups_page_header2_t* header)
 {
     if (job->failed || job->cancelled)
-        return 1;
-    if (startPage(&job->engine, header) != 0) {
-        reportDeviceFailure(job);
-        return 1;
+        return true;
+    if (startPage(&job->engine, header) != JobResult::Success) {
+        reportFailure(job);
+        return true;
     }
-    return 0;
+    return false;
 }
 
-int printJobPushLine(PrintJob* job, const unsigned char* line)
+bool printJobPushLine(PrintJob* job, const unsigned char* line)
 {
     if (job->failed || job->cancelled)
-        return 1;
-    if (pushLine(&job->engine, line) != 0) {
-        reportDeviceFailure(job);
-        return 1;
+        return true;
+    if (pushLine(&job->engine, line) != JobResult::Success) {
+        reportFailure(job);
+        return true;
     }
     return takeEngineCancel(job);
 }
 
-int printJobFinishPage(PrintJob* job)
+bool printJobFinishPage(PrintJob* job)
 {
     if (job->failed || job->cancelled)
-        return 1;
+        return true;
     // The engine's pageEnded hands the page's bytes to the device.
-    if (finishPage(&job->engine) != 0 || job->deviceError != 0) {
-        reportDeviceFailure(job);
-        return 1;
+    if (finishPage(&job->engine) != JobResult::Success || job->deviceError != 0) {
+        reportFailure(job);
+        return true;
     }
     takeEngineCancel(job);
-    return 0;
+    return false;
 }
 
-int printJobPages(PrintJob* job, cups_raster_t* raster, GrayPages* gray)
+bool printJobPages(PrintJob* job, cups_raster_t* raster, GrayPages* gray)
 {
     if (job->failed || job->cancelled)
-        return 1;
-    const StatusCode status = printRasterPages(&job->engine, raster, nullptr, gray);
-    if (status != 0 || job->deviceError != 0) {
-        reportDeviceFailure(job);
-        return 1;
+        return true;
+    const JobResult result = printRasterPages(&job->engine, raster, nullptr, gray);
+    if (result != JobResult::Success || job->deviceError != 0) {
+        reportFailure(job);
+        return true;
     }
     if (gray == nullptr || !gray->cutShort)
         takeEngineCancel(job);
-    return 0;
+    return false;
 }
 
-int closePrintJob(PrintJob* job)
+bool closePrintJob(PrintJob* job)
 {
     if (job == nullptr)
-        return 0;
-    int printed = 0;
+        return false;
+    bool printed = false;
     if (!job->failed && !job->cancelled) {
-        if (finishJob(&job->engine) != 0 || flushDevice(job) != 0)
-            reportDeviceFailure(job);
+        if (finishJob(&job->engine) != JobResult::Success || !flushDevice(job))
+            reportFailure(job);
         else
-            printed = 1;
+            printed = true;
     } else if (job->failed) {
         // The engine has ended the job on paper and released what it held;
         // this only tidies up after a failure outside the engine.

@@ -21,10 +21,10 @@ struct PrintJob {
     const DriverSpec* driver;
     MediaSize media;             // the page, in points
     int mediaPosition;           // the source's position number in the PPD
-    int cancelled;               // the engine has ended the job for a cancel
-    int failed;                  // the engine or the device failed; the job is over
+    bool cancelled;              // the engine has ended the job for a cancel
+    bool failed;                 // the engine or the device failed; the job is over
     int deviceError;             // errno of the failed device write, 0 if none
-    char engineError[160];       // the engine's last ERROR: line, without the prefix
+    char engineError[160];       // the engine's last error report, as a person reads it
     int pagesDone;               // pages ended on paper, for the job journal
     bool countsImpressions;      // PAPPL does not count this job's pages itself
     // Printer bytes are collected here and handed to PAPPL in blocks larger
@@ -41,23 +41,24 @@ struct PrintJob {
 PrintJob* openPrintJob(pappl_job_t* job, const pappl_pr_options_t* options, pappl_device_t* device);
 
 // Ends the job on paper (or leaves it as a cancel or failure ended it) and
-// frees it. 1 when the job printed to its end.
-int closePrintJob(PrintJob* job);
+// frees it. True when the job printed to its end.
+bool closePrintJob(PrintJob* job);
 
-// 1 when the job is cancelled; the first time, the engine ends the page in
-// flight and the job on paper. Asks PAPPL: for between pages, where the
+// True when the job is cancelled; the first time, the engine ends the page
+// in flight and the job on paper. Asks PAPPL: for between pages, where the
 // engine does not ask itself.
-int checkCancelled(PrintJob* job);
+bool checkCancelled(PrintJob* job);
 
 // The engine's page calls, with failures reported on the job and printer.
-// 0 on success; 1 as well once the job is cancelled (printJobPushLine: the
-// engine asks PAPPL before each line, so the caller need not).
-int printJobStartPage(PrintJob* job, const cups_page_header2_t* header);
-int printJobPushLine(PrintJob* job, const unsigned char* line);
-int printJobFinishPage(PrintJob* job);
+// True when the job cannot go on: it failed, or it is cancelled
+// (printJobPushLine: the engine asks PAPPL before each line, so the caller
+// need not).
+bool printJobStartPage(PrintJob* job, const cups_page_header2_t* header);
+bool printJobPushLine(PrintJob* job, const unsigned char* line);
+bool printJobFinishPage(PrintJob* job);
 // The pages of a raster stream through the engine's page loop, and the job's
 // end. A page cut short (gray->cutShort) is left for the caller to report.
-int printJobPages(PrintJob* job, cups_raster_t* raster, impact::GrayPages* gray);
+bool printJobPages(PrintJob* job, cups_raster_t* raster, impact::GrayPages* gray);
 
 // Marks the job failed with a message a person can read.
 void failPrintJob(PrintJob* job, const char* message);

@@ -139,7 +139,7 @@ bool rasterEndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t
     if (raster->linesSeen < options->header.cupsHeight) {
         char message[160];
         std::snprintf(message, sizeof message, "The document data ended in the middle of page %u.", page);
-        failJob(&raster->print->engine, 5);
+        failJob(&raster->print->engine, impact::JobResult::BadData);
         failPrintJob(raster->print, message);
         return false;
     }

@@ -42,9 +42,9 @@ struct Ppd {
 // The settings the filter makes from the PPD with these options.
 JobSettings filterSettings(ppd_file_t* ppd, const char* options)
 {
-    StatusSink quiet{};
+    const ReportSink quiet = discardReports();
     JobSettings settings{};
-    EXPECT_EQ(settingsFromOpenPpd(ppd, options, &quiet, &settings), 0) << options;
+    EXPECT_EQ(settingsFromOpenPpd(ppd, options, &quiet, &settings), JobResult::Success) << options;
     return settings;
 }
 

@@ -86,11 +86,11 @@ std::vector<unsigned char> inkedPage(const cups_page_header2_t& header)
 }
 
 // The job's settings as the filter reads them from the description and the options.
-StatusCode setupWith(TestJob* job, const Ppd& ppd, const std::string& options)
+JobResult setupWith(TestJob* job, const Ppd& ppd, const std::string& options)
 {
     JobSettings settings;
-    const StatusCode status = settingsFromPpd(ppd.path.c_str(), options.c_str(), &job->state.host.status, &settings);
-    return status != 0 ? status : configureJob(&job->state, &settings);
+    const JobResult result = settingsFromPpd(ppd.path.c_str(), options.c_str(), &job->state.host.reports, &settings);
+    return result != JobResult::Success ? result : configureJob(&job->state, &settings);
 }
 
 // The dimensions the description gives a page size.
@@ -172,7 +172,7 @@ TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
         sizes.push_back("Custom.8.5x6in");
         for (const std::string& size : sizes) {
             TestJob job;
-            ASSERT_EQ(setupWith(&job, ppd, "PageSize=" + size), 0) << ppd.path << " " << size;
+            ASSERT_EQ(setupWith(&job, ppd, "PageSize=" + size), JobResult::Success) << ppd.path << " " << size;
             EXPECT_EQ(job.state.units.baseDpi, (ppd.model == 0 ? kUnitsNinePin : kUnitsTwentyFourPin).baseDpi);
             EXPECT_TRUE(job.state.settings.graphicsFlags == ppd.flags && job.state.settings.speedCommand == (ppd.speedFlags != 0));
             const PageGeometry& page = job.state.settings.page;
@@ -188,8 +188,8 @@ TEST(PrinterDescriptions, EveryPageSizeAndPaperSourceSetsUpAJob)
                  {"", "1B 40 0D"}, {"InputSlot=TractorFront KXTearOff=On", "0D 1B 19 43"},
                  {"InputSlot=RollPaper KXTearOff=On KXSvRP=On", "0D 1B 19 44"}, {"InputSlot=CutSheet KXTearOff=On", "1B 40 0D"}}) {
             TestJob job;
-            ASSERT_EQ(setupWith(&job, ppd, options), 0) << ppd.path << " " << options;
-            EXPECT_EQ(teardownJob(&job.state), 0);
+            ASSERT_EQ(setupWith(&job, ppd, options), JobResult::Success) << ppd.path << " " << options;
+            EXPECT_EQ(teardownJob(&job.state), JobResult::Success);
             EXPECT_EQ(job.hex(), jobEnd) << ppd.path << " " << options;
         }
     }

@@ -34,16 +34,16 @@ std::vector<uint8_t> runEngine(const RasterJob& job, const std::vector<PageBitma
     impact::JobSettings settings{};
     settings.printerClass = classOf(job);
     settings.page = {w, l, kSideMarginPt, kEndMarginPt, w - kSideMarginPt, l - kEndMarginPt};
-    EXPECT_EQ(configureJob(&test.state, &settings), 0);
+    EXPECT_EQ(configureJob(&test.state, &settings), JobResult::Success);
     cups_page_header2_t header;
     makePageHeader(job, &header);
     uint64_t random = 99;
     for (const PageBitmap& page : pages) {
-        EXPECT_EQ(startPage(&test.state, &header), 0);
+        EXPECT_EQ(startPage(&test.state, &header), JobResult::Success);
         for (uint32_t y = 0; y < page.height;) {
             const uint8_t* line = page.bits.data() + size_t{y} * page.bytesPerLine;
             if (!inRuns) {
-                EXPECT_EQ(pushLine(&test.state, line), 0);
+                EXPECT_EQ(pushLine(&test.state, line), JobResult::Success);
                 ++y;
                 continue;
             }
@@ -52,13 +52,13 @@ std::vector<uint8_t> runEngine(const RasterJob& job, const std::vector<PageBitma
             for (uint32_t k = 0; k < count; ++k)
                 std::memcpy(run.first + k * run.stride, line + size_t{k} * page.bytesPerLine, header.cupsBytesPerLine);
             const bool tooMany = run.count != UINT32_MAX && randomBelow(&random, 8) == 0; // refused, nothing taken
-            EXPECT_TRUE(!tooMany || takeLineRun(&test.state, &header, &test.state.page, run.count + 1) == 22);
-            EXPECT_EQ(takeLineRun(&test.state, &header, &test.state.page, count), 0);
+            EXPECT_TRUE(!tooMany || takeLineRun(&test.state, &header, &test.state.page, run.count + 1) == JobResult::Unsupported);
+            EXPECT_EQ(takeLineRun(&test.state, &header, &test.state.page, count), JobResult::Success);
             y += count;
         }
-        EXPECT_EQ(finishPage(&test.state), 0);
+        EXPECT_EQ(finishPage(&test.state), JobResult::Success);
     }
-    EXPECT_EQ(finishJob(&test.state), 0);
+    EXPECT_EQ(finishJob(&test.state), JobResult::Success);
     return test.out.bytes;
 }
 
@@ -141,7 +141,7 @@ TEST_P(BandEngineRoundTrip, EveryPrintableDotComesBackInTheSameBytesHoweverLines
         makePageHeader(job, &raster.back().header);
     }
     TestJob read;
-    EXPECT_EQ(runTestJob(&read, "", writePpd(dir, small), rasterBytes(raster)), 0) << read.status;
+    EXPECT_EQ(runTestJob(&read, "", writePpd(dir, small), rasterBytes(raster)), JobResult::Success) << read.status;
     EXPECT_EQ(read.out.bytes, pushed);
 
     const DecodedStream d = decodeBytes(pushed, classOf(job) == impact::PrinterClass::NinePin ? 9 : 24);

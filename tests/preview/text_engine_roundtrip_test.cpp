@@ -58,7 +58,7 @@ TEST(TextEngineRoundTrip, EachSettingReadsBackAsItsTextInItsCells)
         impact::JobSettings config{};
         config.printerClass = c.model == 0 ? impact::PrinterClass::NinePin : impact::PrinterClass::TwentyFourPin;
         config.page = pageOf(612, c.length);
-        ASSERT_EQ(impact::configureJob(&job.state, &config), 0) << c.name;
+        ASSERT_EQ(impact::configureJob(&job.state, &config), impact::JobResult::Success) << c.name;
         impact::TextSettings settings;
         settings.pitch = c.pitch;
         settings.spacing = c.spacing;
@@ -68,7 +68,7 @@ TEST(TextEngineRoundTrip, EachSettingReadsBackAsItsTextInItsCells)
         impact::TextJob text;
         impact::startTextJob(&text, &job.state, &settings);
         impact::writeText(&text, reinterpret_cast<const unsigned char*>(c.input.data()), c.input.size());
-        ASSERT_EQ(impact::finishTextJob(&text), 0) << c.name << ": " << job.status;
+        ASSERT_EQ(impact::finishTextJob(&text), impact::JobResult::Success) << c.name << ": " << job.status;
 
         const DecodedStream d = decodeBytes(job.out.bytes, c.model == 0 ? 9 : 24);
         ASSERT_FALSE(d.failed) << c.name << ": " << describeError(d);

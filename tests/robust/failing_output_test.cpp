@@ -73,14 +73,14 @@ TEST(FailingOutput, AStreamThatTakesOnlyPartOfEachWrite)
     // band; its carriage return, the page end and the job end still go out.
     TestJob partial;
     partial.out.acceptPerWrite = 4;
-    EXPECT_EQ(runTestJob(&partial, "", ppd, raster), 5);
+    EXPECT_EQ(runTestJob(&partial, "", ppd, raster), impact::JobResult::OutputFailed);
     EXPECT_EQ(partial.status, "PAGE: 1 1\nINFO: Printing page 1, 0% complete...\nINFO: Ready to print.\n");
     EXPECT_EQ(partial.hex(), kJobStart + " 1B 24 00 00 1B 2A 27 08 00 80 00 00 80 00 00 80 00 00 80 00 00 0D 0C " + kJobEnd);
     // Nothing taken after four commands: the job start fails at its page
     // length and no line is read; it, the page end and the job end report.
     TestJob dead;
     dead.out.failAfterWrites = 4;
-    EXPECT_EQ(runTestJob(&dead, "", ppd, raster), 5);
+    EXPECT_EQ(runTestJob(&dead, "", ppd, raster), impact::JobResult::OutputFailed);
     EXPECT_EQ(dead.status, "PAGE: 1 1\n" + kOutputLine + kOutputLine + kOutputLine + "INFO: Ready to print.\n");
     EXPECT_EQ(dead.hex(), "1B 40 0D 1B 50 1B 28 55 01 00 0A");
 }

@@ -5,6 +5,7 @@
 
 #include "filter/filter_job.h"
 #include "filter/ppd_settings.h"
+#include "filter/status_lines.h"
 
 using namespace impact;
 
@@ -22,11 +23,21 @@ OutputStream captureStream(CaptureStream* capture)
     return OutputStream{write, nullptr, capture};
 }
 
+ReportSink statusLineCapture(std::string* lines)
+{
+    auto append = [](void* context, const JobReport* report) {
+        char line[512];
+        const size_t n = formatStatusLine(report, line, sizeof line);
+        static_cast<std::string*>(context)->append(line, n);
+    };
+    return ReportSink{append, lines};
+}
+
 TestJob::TestJob()
 {
     JobHost host = {};
     host.printer = captureStream(&out);
-    host.status = StatusSink{[](void* text, const char* line, size_t n) { static_cast<std::string*>(text)->append(line, n); }, &status};
+    host.reports = statusLineCapture(&status);
     initJobState(&state, &host);
 }
 
@@ -49,8 +60,8 @@ RasterSource rasterBytesSource(RasterBytes* raster)
     return memoryRasterSource(&raster->memory);
 }
 
-StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
-                      const std::vector<unsigned char>& raster)
+JobResult runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
+                     const std::vector<unsigned char>& raster)
 {
     RasterBytes reader{&raster};
     const RasterSource source = rasterBytesSource(&reader);

@@ -25,9 +25,12 @@ impact::OutputStream captureStream(CaptureStream* capture);
 // The bytes as "1B 40 0D".
 std::string hexBytes(const std::vector<unsigned char>& bytes);
 
+// Reports appended to *lines as the filter's status lines.
+impact::ReportSink statusLineCapture(std::string* lines);
+
 struct TestJob {
     CaptureStream out;
-    std::string status;
+    std::string status; // the job's reports as the filter's status lines
     impact::JobState state;
     TestJob();
     TestJob(const TestJob&) = delete;
@@ -46,7 +49,7 @@ struct RasterBytes {
 impact::RasterSource rasterBytesSource(RasterBytes* raster);
 
 // runJob on the job with the PPD at ppdPath and the raster bytes.
-impact::StatusCode runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
-                      const std::vector<unsigned char>& raster);
+impact::JobResult runTestJob(TestJob* job, const std::string& options, const std::string& ppdPath,
+                             const std::vector<unsigned char>& raster);
 
 std::vector<unsigned char> bytesOf(std::initializer_list<int> values);

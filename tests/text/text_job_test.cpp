@@ -20,7 +20,7 @@ struct TextRun {
     std::vector<unsigned char> bytes;
     std::string status;
     TextReport report;
-    StatusCode result;
+    JobResult result;
     // The bytes after the text set-up (ending in ESC Q n), hex.
     std::string body() const
     {
@@ -40,7 +40,7 @@ TextRun runText(const std::string& input, const TextSettings& settings = {}, int
     setChoices(&config, choices);
     config.printerClass = model == 0 ? PrinterClass::NinePin : PrinterClass::TwentyFourPin;
     config.page = size;
-    EXPECT_EQ(configureJob(&job.state, &config), 0);
+    EXPECT_EQ(configureJob(&job.state, &config), JobResult::Success);
     TextJob text;
     startTextJob(&text, &job.state, &settings);
     // In two pieces, so sequences cut between writes are read as one.
@@ -90,7 +90,7 @@ TEST(TextJob, CommandsForEachSettingCombination)
         const TextRun run = runText("A\n", c.settings, c.model, kForm6, c.choices);
         EXPECT_EQ(hexBytes(run.bytes), c.start + " 41 0D " + kEnd) << c.choices;
         EXPECT_EQ(run.status, "PAGE: 1 1\nINFO: Ready to print.\n");
-        EXPECT_EQ(run.result, 0);
+        EXPECT_EQ(run.result, JobResult::Success);
     }
 }
 
@@ -231,13 +231,13 @@ TEST(TextJob, CancelAndFailure)
     configureJob(&job.state, &config);
     static int asked;
     asked = 0;
-    job.state.host.cancelRequested = [](void*, uint32_t* pending) { *pending = 0; return ++asked > 2 ? 1 : 0; };
+    job.state.host.cancelRequested = [](void*, uint32_t* pending) { *pending = 0; return ++asked > 2; };
     TextJob text;
     const TextSettings settings;
     startTextJob(&text, &job.state, &settings);
     const std::string input = "a\nb\nc\nd\n";
     writeText(&text, reinterpret_cast<const unsigned char*>(input.data()), input.size());
-    EXPECT_EQ(finishTextJob(&text), 0);
+    EXPECT_EQ(finishTextJob(&text), JobResult::Success);
     const std::string hex = job.hex();
     EXPECT_EQ(hex.substr(hex.size() - 65), "61 0D 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 0C 1B 40 0D") << hex;
 
@@ -247,6 +247,6 @@ TEST(TextJob, CancelAndFailure)
     configureJob(&failing.state, &config);
     startTextJob(&text, &failing.state, &settings);
     writeText(&text, reinterpret_cast<const unsigned char*>(input.data()), input.size());
-    EXPECT_EQ(finishTextJob(&text), 5);
+    EXPECT_EQ(finishTextJob(&text), JobResult::OutputFailed);
     EXPECT_NE(failing.status.find("ERROR: Print data output error."), std::string::npos) << failing.status;
 }

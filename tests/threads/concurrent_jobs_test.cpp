@@ -13,6 +13,7 @@
 #include "engine/job/page_flow.h"
 #include "filter/filter_job.h"
 #include "filter/ppd_settings.h"
+#include "filter/status_lines.h"
 #include "raster_pages.h"
 #include "engine/job/memory_raster.h"
 
@@ -48,7 +49,7 @@ struct Outcome {
     const JobCase* job = nullptr;
     std::vector<unsigned char> bytes;
     std::string status;
-    StatusCode result = -100;
+    JobResult result = JobResult::Unsupported;
     uint32_t asks = 0;
 };
 
@@ -65,24 +66,24 @@ std::vector<unsigned char> rasterOf(const JobCase& c)
 }
 
 // A host that reads the pages itself and pushes the engine one line at a time.
-StatusCode pushJob(JobState* job, const char* options, const char* ppd, const RasterSource* source)
+JobResult pushJob(JobState* job, const char* options, const char* ppd, const RasterSource* source)
 {
     JobSettings settings;
-    StatusCode status = settingsFromPpd(ppd, options, &job->host.status, &settings);
-    if (status == 0)
-        status = configureJob(job, &settings);
-    if (status != 0)
-        return status;
+    JobResult result = settingsFromPpd(ppd, options, &job->host.reports, &settings);
+    if (result == JobResult::Success)
+        result = configureJob(job, &settings);
+    if (result != JobResult::Success)
+        return result;
     cups_raster_t* raster = cupsRasterOpenIO(source->read, source->context, CUPS_RASTER_READ);
     cups_page_header2_t header;
     std::vector<unsigned char> line;
     while (!job->over && cupsRasterReadHeader2(raster, &header)) {
-        if (startPage(job, &header) != 0)
+        if (startPage(job, &header) != JobResult::Success)
             break;
         line.resize(header.cupsBytesPerLine);
         for (uint32_t y = 0; y < header.cupsHeight && !job->over; ++y)
             if (cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine) == 0 ||
-                pushLine(job, line.data()) != 0)
+                pushLine(job, line.data()) != JobResult::Success)
                 break;
         finishPage(job);
     }
@@ -99,14 +100,16 @@ Outcome runCase(const JobCase& c, const std::vector<unsigned char>& raster)
         static_cast<Outcome*>(o)->bytes.insert(static_cast<Outcome*>(o)->bytes.end(), bytes, bytes + count);
         return count;
     }, nullptr, &outcome};
-    host.status = StatusSink{[](void* context, const char* text, size_t n) { static_cast<Outcome*>(context)->status.append(text, n); },
-                             &outcome};
+    host.reports = ReportSink{[](void* context, const JobReport* report) {
+        char line[512];
+        static_cast<Outcome*>(context)->status.append(line, formatStatusLine(report, line, sizeof line));
+    }, &outcome};
     host.cancelRequested = [](void* context, uint32_t* pending) {
         auto* o = static_cast<Outcome*>(context);
         if (o->job->cancelAtAsk == 0 || ++o->asks < o->job->cancelAtAsk)
-            return 0;
+            return false;
         *pending = o->job->pendingAtCancel;
-        return 1;
+        return true;
     };
     host.context = &outcome;
     auto job = std::make_unique<JobState>();
@@ -126,7 +129,7 @@ TEST(ConcurrentJobs, EachStreamHoldsTheBytesOfItsJobAlone)
     for (const JobCase& c : kCases) {
         rasters.push_back(rasterOf(c));
         const Outcome& a = alone.emplace_back(runCase(c, rasters.back()));
-        ASSERT_EQ(a.result, 0) << c.options << "\n" << a.status;
+        ASSERT_EQ(a.result, JobResult::Success) << c.options << "\n" << a.status;
         ASSERT_GT(a.bytes.size(), 100u) << c.options;
         // The cancel lands inside the job and ends it without a final line.
         EXPECT_TRUE(c.cancelAtAsk == 0 || (a.asks == c.cancelAtAsk && a.status.find("INFO: Ready to print.") == std::string::npos))

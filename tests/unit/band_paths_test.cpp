@@ -64,7 +64,7 @@ Band makeBand(uint32_t width, uint32_t rows, const std::string& pattern, std::mt
     return band;
 }
 
-using Transpose = int (*)(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*, uint32_t*);
+using Transpose = bool (*)(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*, uint32_t*);
 
 } // namespace
 
@@ -96,7 +96,7 @@ TEST(TransposeBand, EveryWayMatchesTheBitByBitLayout)
                         std::vector<unsigned char> got(expected.size() + 64, 0xA5); // every byte written, none past
                         expected.resize(got.size(), 0xA5);
                         uint32_t gotFirst = 0, gotLast = 0;
-                        const int any = transpose(band.bits.data(), width, rows, lines, got.data(), &gotFirst, &gotLast);
+                        const bool any = transpose(band.bits.data(), width, rows, lines, got.data(), &gotFirst, &gotLast);
                         ASSERT_EQ(any, first >= 0) << what;
                         ASSERT_EQ(got, expected) << what;
                         ASSERT_TRUE(!any || (gotFirst == static_cast<uint32_t>(first) && gotLast == static_cast<uint32_t>(last)))
@@ -136,5 +136,5 @@ TEST(BlankScan, FindsTheFirstDotWhereverItIsAndNothingOutside)
             }
         }
     }
-    EXPECT_EQ(isBlank(nullptr, 10), 1);
+    EXPECT_TRUE(isBlank(nullptr, 10));
 }

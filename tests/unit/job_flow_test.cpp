@@ -26,16 +26,16 @@ void configureLetter(JobState* state)
     JobSettings settings{};
     settings.printerClass = impact::PrinterClass::TwentyFourPin;
     settings.page = {612, 792, 18, 36, 594, 756};
-    ASSERT_EQ(configureJob(state, &settings), 0);
+    ASSERT_EQ(configureJob(state, &settings), JobResult::Success);
 }
 
 void pushPages(JobState* state, const std::vector<RasterPage>& pages)
 {
     for (const RasterPage& page : pages) {
-        ASSERT_EQ(startPage(state, &page.header), 0);
+        ASSERT_EQ(startPage(state, &page.header), JobResult::Success);
         for (uint32_t y = 0; y < page.header.cupsHeight + 3; ++y) // lines past the height are ignored
-            ASSERT_EQ(pushLine(state, page.bits.data() + size_t{y % page.header.cupsHeight} * 180), 0);
-        ASSERT_EQ(finishPage(state), 0);
+            ASSERT_EQ(pushLine(state, page.bits.data() + size_t{y % page.header.cupsHeight} * 180), JobResult::Success);
+        ASSERT_EQ(finishPage(state), JobResult::Success);
     }
 }
 
@@ -48,7 +48,7 @@ struct CancelAt : TestJob {
         state.host.cancelRequested = [](void* context, uint32_t* pendingBytes) {
             auto* c = static_cast<CancelAt*>(context);
             *pendingBytes = c->owed;
-            return static_cast<int>(++c->asked >= c->question);
+            return ++c->asked >= c->question;
         };
     }
 };
@@ -59,15 +59,15 @@ TEST(JobFlow, PushedLinesPrintWhatTheRasterReaderPrints)
 {
     TempDir dir;
     TestJob read;
-    ASSERT_EQ(runTestJob(&read, "", writePpd(dir), rasterBytes(twoPages())), 0) << read.status;
+    ASSERT_EQ(runTestJob(&read, "", writePpd(dir), rasterBytes(twoPages())), JobResult::Success) << read.status;
     TestJob pushed;
     configureLetter(&pushed.state);
     pushPages(&pushed.state, twoPages());
-    EXPECT_EQ(finishJob(&pushed.state), 0);
+    EXPECT_EQ(finishJob(&pushed.state), JobResult::Success);
     EXPECT_EQ(pushed.hex(), read.hex());
     EXPECT_EQ(pushed.status, read.status);
     // A job that is over sends nothing more, cancelled or not.
-    EXPECT_EQ(startPage(&pushed.state, &twoPages()[0].header), 0);
+    EXPECT_EQ(startPage(&pushed.state, &twoPages()[0].header), JobResult::Success);
     cancelJob(&pushed.state);
     EXPECT_EQ(pushed.hex(), read.hex());
 }
@@ -78,11 +78,11 @@ TEST(JobFlow, AFailedPageEndsTheJobOnPaperAndNothingFollows)
     configureLetter(&job.state);
     RasterPage grey = page180(24);
     grey.header.cupsColorSpace = CUPS_CSPACE_W;
-    EXPECT_EQ(startPage(&job.state, &grey.header), -1);
+    EXPECT_EQ(startPage(&job.state, &grey.header), JobResult::BadData);
     EXPECT_EQ(job.status, "PAGE: 1 1\nERROR: CUPS data format error.\nINFO: Ready to print.\n");
-    EXPECT_EQ(pushLine(&job.state, grey.bits.data()), -1);
-    EXPECT_EQ(finishPage(&job.state), -1);
-    EXPECT_EQ(finishJob(&job.state), -1);
+    EXPECT_EQ(pushLine(&job.state, grey.bits.data()), JobResult::BadData);
+    EXPECT_EQ(finishPage(&job.state), JobResult::BadData);
+    EXPECT_EQ(finishJob(&job.state), JobResult::BadData);
     EXPECT_EQ(job.hex(), "0C " + kJobEnd);
 }
 
@@ -94,12 +94,12 @@ TEST(JobCancel, AtEveryQuestionTheJobEndsCleanlyOnPaper)
     CancelExpectation expect = {{}, {0x0C}, {0x1B, 0x40, 0x0D}, {}};
     printerClassForPins(24, &expect.printer);
     CancelAt never(INT32_MAX);
-    ASSERT_EQ(runTestJob(&never, "", ppd, raster), 0);
+    ASSERT_EQ(runTestJob(&never, "", ppd, raster), JobResult::Success);
     expect.reference = never.out.bytes;
     ASSERT_GT(never.asked, 300);
     for (int question = 1; question <= never.asked; ++question) {
         CancelAt job(question);
-        EXPECT_EQ(runTestJob(&job, "", ppd, raster), 0);
+        EXPECT_EQ(runTestJob(&job, "", ppd, raster), JobResult::Success);
         if (question == never.asked) {
             // Asked after the last page: the job has printed; only its end is left.
             EXPECT_EQ(job.out.bytes, expect.reference);
@@ -112,7 +112,7 @@ TEST(JobCancel, AtEveryQuestionTheJobEndsCleanlyOnPaper)
     }
     // Bit-image bytes in flight are completed with NULs before the 16.
     CancelAt owing(5, 6);
-    EXPECT_EQ(runTestJob(&owing, "", ppd, raster), 0);
+    EXPECT_EQ(runTestJob(&owing, "", ppd, raster), JobResult::Success);
     EXPECT_EQ(owing.hex().substr(owing.hex().size() - 3 * 26 + 1), hexBytes(std::vector<unsigned char>(22, 0)) + " 0C " + kJobEnd);
 }
 
@@ -121,14 +121,14 @@ TEST(JobCancel, CancelJobInAPageAndBetweenPages)
     const std::vector<RasterPage> pages = twoPages();
     TestJob inPage;
     configureLetter(&inPage.state);
-    ASSERT_EQ(startPage(&inPage.state, &pages[0].header), 0);
+    ASSERT_EQ(startPage(&inPage.state, &pages[0].header), JobResult::Success);
     for (uint32_t y = 0; y < 40; ++y)
-        ASSERT_EQ(pushLine(&inPage.state, pages[0].bits.data() + y * 180), 0);
+        ASSERT_EQ(pushLine(&inPage.state, pages[0].bits.data() + y * 180), JobResult::Success);
     const size_t before = inPage.out.bytes.size();
     cancelJob(&inPage.state); // and nothing after it sends a byte
-    EXPECT_EQ(pushLine(&inPage.state, pages[0].bits.data()), 0);
-    EXPECT_EQ(finishPage(&inPage.state), 0);
-    EXPECT_EQ(finishJob(&inPage.state), 0);
+    EXPECT_EQ(pushLine(&inPage.state, pages[0].bits.data()), JobResult::Success);
+    EXPECT_EQ(finishPage(&inPage.state), JobResult::Success);
+    EXPECT_EQ(finishJob(&inPage.state), JobResult::Success);
     EXPECT_EQ(inPage.hex().substr(3 * before), hexBytes(std::vector<unsigned char>(16, 0)) + " 0C " + kJobEnd);
     EXPECT_EQ(inPage.status.find("Ready to print"), std::string::npos);
 
@@ -137,7 +137,7 @@ TEST(JobCancel, CancelJobInAPageAndBetweenPages)
     pushPages(&between.state, {pages[0]});
     const std::string printed = between.hex();
     cancelJob(&between.state);
-    EXPECT_EQ(startPage(&between.state, &pages[1].header), 0);
-    EXPECT_EQ(finishJob(&between.state), 0);
+    EXPECT_EQ(startPage(&between.state, &pages[1].header), JobResult::Success);
+    EXPECT_EQ(finishJob(&between.state), JobResult::Success);
     EXPECT_EQ(between.hex(), printed + " " + kJobEnd); // only the job end
 }

@@ -12,9 +12,9 @@ using namespace impact;
 namespace {
 
 // The settings the filter reads from the PPD, without options.
-StatusCode setup(TestJob* job, const TempDir& dir, const PpdText& text, JobSettings* settings)
+JobResult setup(TestJob* job, const TempDir& dir, const PpdText& text, JobSettings* settings)
 {
-    return settingsFromPpd(writePpd(dir, text).c_str(), "", &job->state.host.status, settings);
+    return settingsFromPpd(writePpd(dir, text).c_str(), "", &job->state.host.reports, settings);
 }
 
 } // namespace
@@ -24,17 +24,17 @@ TEST(OptionTable, ChoicesSetOneByOne)
     const std::string longest = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn"; // 40 characters
     OptionTable t;
     initOptionTable(&t);
-    ASSERT_EQ(setOptionChoice(&t, "KXSpeed", (longest + "opqrstuvwxyz").c_str()), 0);
+    ASSERT_TRUE(setOptionChoice(&t, "KXSpeed", (longest + "opqrstuvwxyz").c_str()));
     EXPECT_EQ(optionLookup(&t, "KXSpeed"), longest); // cut to the first 40
-    EXPECT_EQ(setOptionChoice(&t, "NoSuchKeyword", "x"), 22);
+    EXPECT_FALSE(setOptionChoice(&t, "NoSuchKeyword", "x"));
     EXPECT_EQ(optionLookup(&t, "NoSuchKeyword"), nullptr);
     EXPECT_EQ(optionLookup(&t, nullptr), nullptr);
-    ASSERT_EQ(setOptionChoice(&t, "InputSlot", "TractorRear"), 0);
-    EXPECT_EQ(optionHasPrefix(&t, "InputSlot", "TractorRearAndMore", 30), 0);
-    EXPECT_EQ(optionHasPrefix(&t, "InputSlot", "TractorRear", 30), 1); // stops at the terminator
-    ASSERT_EQ(setOptionChoice(&t, "InputSlot", ""), 0);                 // empty: not set
+    ASSERT_TRUE(setOptionChoice(&t, "InputSlot", "TractorRear"));
+    EXPECT_FALSE(optionHasPrefix(&t, "InputSlot", "TractorRearAndMore", 30));
+    EXPECT_TRUE(optionHasPrefix(&t, "InputSlot", "TractorRear", 30)); // stops at the terminator
+    ASSERT_TRUE(setOptionChoice(&t, "InputSlot", ""));                // empty: not set
     EXPECT_EQ(optionLookup(&t, "InputSlot"), nullptr);
-    EXPECT_EQ(optionHasPrefix(&t, "InputSlot", "", 1), 0);
+    EXPECT_FALSE(optionHasPrefix(&t, "InputSlot", "", 1));
 }
 
 TEST(JobSetup, AttributesPageSizeFallbackAndConfiguration)
@@ -49,25 +49,25 @@ TEST(JobSetup, AttributesPageSizeFallbackAndConfiguration)
         TestJob job;
         JobSettings settings;
         const std::string extra = a.bmp ? std::string("*KXSpPseBmp: ") + a.bmp + "\n*KXSpPseFsx: " + a.fsx + "\n" : "";
-        ASSERT_EQ(setup(&job, dir, {.extra = extra}, &settings), 0) << job.status;
+        ASSERT_EQ(setup(&job, dir, {.extra = extra}, &settings), JobResult::Success) << job.status;
         EXPECT_EQ(settings.graphicsFlags, a.flags) << (a.bmp ? a.bmp : "absent");
         EXPECT_EQ(settings.speedCommand, a.speedCommand) << (a.fsx ? a.fsx : "absent");
     }
     // A default that is no PageSize choice: the size it names is the page, if there is one.
     TestJob without, with;
     JobSettings settings;
-    EXPECT_EQ(setup(&without, dir, {.defaultPageSize = "Nowhere", .extra = ""}, &settings), -1);
+    EXPECT_EQ(setup(&without, dir, {.defaultPageSize = "Nowhere", .extra = ""}, &settings), JobResult::BadData);
     EXPECT_EQ(without.status, "ERROR: PageSize error.\n");
     const std::string letter = "*ImageableArea Letter: \"18 36 594 756\"\n*PaperDimension Letter: \"612 792\"\n";
-    ASSERT_EQ(setup(&with, dir, {.pageSizes = {"A4 595 842 18 36 577 806"}, .extra = letter}, &settings), 0) << with.status;
+    ASSERT_EQ(setup(&with, dir, {.pageSizes = {"A4 595 842 18 36 577 806"}, .extra = letter}, &settings), JobResult::Success) << with.status;
     EXPECT_TRUE(settings.page.width == 612 && settings.page.length == 792 && settings.page.top == 756);
 
     settings.printerClass = PrinterClass::NinePin;
     settings.graphicsFlags = 3;
-    EXPECT_EQ(configureJob(&with.state, &settings), 0);
+    EXPECT_EQ(configureJob(&with.state, &settings), JobResult::Success);
     EXPECT_EQ(with.state.units.feedDpi, kUnitsNinePin.feedDpi);
     EXPECT_EQ(with.state.settings.graphicsFlags, 3);
     settings.printerClass = static_cast<PrinterClass>(2);
-    EXPECT_EQ(configureJob(&with.state, &settings), 22);
-    EXPECT_EQ(configureJob(&with.state, nullptr), 22);
+    EXPECT_EQ(configureJob(&with.state, &settings), JobResult::Unsupported);
+    EXPECT_EQ(configureJob(&with.state, nullptr), JobResult::Unsupported);
 }

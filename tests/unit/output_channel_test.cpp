@@ -12,7 +12,7 @@
 #include "capture_stream.h"
 #include "engine/output/output_channel.h"
 #include "engine/output/simple_format.h"
-#include "engine/output/status_messages.h"
+#include "filter/status_lines.h"
 
 using namespace impact;
 
@@ -37,10 +37,10 @@ TEST(WriteFormatted, MakesTheBytesPrintfMakesAndReportsFailure)
     const OutputStream out = captureStream(&capture);
     std::string expected;
     for (int v = 0; v < 256; ++v) {
-        EXPECT_EQ(writeFormatted(&out, "%c%s", v, "J"), 0);
-        EXPECT_EQ(writeFormatted(&out, "%c%c%c%c", 0x1B, 'C', 0, v), 0);
-        EXPECT_EQ(writeFormatted(&out, "100%% %c%s%c", v, "(U", v), 0);
-        EXPECT_EQ(writeFormatted(&out, "%c %d %02X", v, v, v), 0); // not one of the simple formats
+        EXPECT_TRUE(writeFormatted(&out, "%c%s", v, "J"));
+        EXPECT_TRUE(writeFormatted(&out, "%c%c%c%c", 0x1B, 'C', 0, v));
+        EXPECT_TRUE(writeFormatted(&out, "100%% %c%s%c", v, "(U", v));
+        EXPECT_TRUE(writeFormatted(&out, "%c %d %02X", v, v, v)); // not one of the simple formats
         expected += text(false, "%c%s", v, "J") + text(false, "%c%c%c%c", 0x1B, 'C', 0, v) +
                     text(false, "100%% %c%s%c", v, "(U", v) + text(false, "%c %d %02X", v, v, v);
     }
@@ -48,26 +48,28 @@ TEST(WriteFormatted, MakesTheBytesPrintfMakesAndReportsFailure)
     // Texts of 255 characters fit; longer ones fail; an empty one sends nothing.
     capture.bytes.clear();
     const std::string fits(255, 'x');
-    EXPECT_EQ(writeFormatted(&out, "%s", fits.c_str()), 0);
-    EXPECT_EQ(writeFormatted(&out, "%s", (fits + "x").c_str()), 1);
-    EXPECT_EQ(writeFormatted(&out, "%c%s", 27, fits.c_str()), 1);
-    EXPECT_EQ(writeFormatted(&out, "%s", ""), 0);
+    EXPECT_TRUE(writeFormatted(&out, "%s", fits.c_str()));
+    EXPECT_FALSE(writeFormatted(&out, "%s", (fits + "x").c_str()));
+    EXPECT_FALSE(writeFormatted(&out, "%c%s", 27, fits.c_str()));
+    EXPECT_TRUE(writeFormatted(&out, "%s", ""));
     EXPECT_EQ(capture.bytes.size(), 255u);
-    EXPECT_EQ(writeFormatted(&out, nullptr), 22);
-    EXPECT_EQ(writeAll(&out, nullptr, 3), 22);
-    EXPECT_EQ(writeAll(&out, "x", 0), 22);
+    EXPECT_FALSE(writeFormatted(&out, nullptr));
+    EXPECT_FALSE(writeAll(&out, nullptr, 3));
+    EXPECT_FALSE(writeAll(&out, "x", 0));
     capture.acceptPerWrite = 1; // a stream that takes part of a write gets three tries
-    EXPECT_EQ(writeAll(&out, "abc", 3), 0);
-    EXPECT_EQ(writeAll(&out, "abcd", 4), 1);
+    EXPECT_TRUE(writeAll(&out, "abc", 3));
+    EXPECT_FALSE(writeAll(&out, "abcd", 4));
     capture.failAfterWrites = 0;
-    EXPECT_EQ(writeFormatted(&out, "%c", 13), 1);
+    EXPECT_FALSE(writeFormatted(&out, "%c", 13));
 }
 
 TEST(FormatSimple, NumbersAsPrintfWritesThemAndOtherFormatsAreLeftToIt)
 {
     for (int value : {0, 1, -1, 7, 9, 10, 99, 100, 101, 12345, -987, 1000000, INT_MAX, INT_MIN, INT_MIN + 1}) {
-        EXPECT_EQ(text(true, kPageLine, value, 1), text(false, kPageLine, value, 1)) << value;
-        EXPECT_EQ(text(true, kProgressLine, 3, value), text(false, kProgressLine, 3, value)) << value;
+        EXPECT_EQ(text(true, "PAGE: %d %d\n", value, 1), text(false, "PAGE: %d %d\n", value, 1)) << value;
+        EXPECT_EQ(text(true, "Printing page %d, %d%% complete...", 3, value),
+                  text(false, "Printing page %d, %d%% complete...", 3, value))
+            << value;
         const int other = value == INT_MIN ? INT_MAX : -value;
         EXPECT_EQ(text(true, "%d%d", value, other), text(false, "%d%d", value, other)) << value;
     }
@@ -82,30 +84,48 @@ TEST(FdWriter, BuffersUntilFlushAndStaysFailedOnAFullDevice)
     static FdWriter writer; // a quarter megabyte: not on the stack
     initFdWriter(&writer, full);
     const OutputStream out = fdWriterStream(&writer);
-    EXPECT_EQ(writeAll(&out, "abc", 3), 0); // buffered
-    EXPECT_EQ(flushOutput(&out), 1);
-    EXPECT_EQ(writeAll(&out, "d", 1), 1); // a failed device takes nothing more
-    EXPECT_EQ(flushOutput(&out), 1);
+    EXPECT_TRUE(writeAll(&out, "abc", 3)); // buffered
+    EXPECT_FALSE(flushOutput(&out));
+    EXPECT_FALSE(writeAll(&out, "d", 1)); // a failed device takes nothing more
+    EXPECT_FALSE(flushOutput(&out));
     close(full);
 }
 
-TEST(StatusLine, WholeLinesToADescriptorOnceEachWhateverErrnoHeld)
+TEST(StatusLines, EveryReportAsTheSpoolerReadsItOneWriteEach)
 {
+    const std::string longText(600, 'x');
+    const struct {
+        JobReport report;
+        std::string line;
+    } cases[] = {
+        {{ReportKind::PageStarted, ReportLevel::Info, 3, 2, nullptr}, "PAGE: 3 2\n"},
+        {{ReportKind::Progress, ReportLevel::Info, 12, 99, nullptr}, "INFO: Printing page 12, 99% complete...\n"},
+        {{ReportKind::JobEnded, ReportLevel::Info, 0, 0, nullptr}, "INFO: Ready to print.\n"},
+        {{ReportKind::NoPages, ReportLevel::Warning, 0, 0, nullptr}, "WARNING: No pages found!\n"},
+        {{ReportKind::OutputFailed, ReportLevel::Error, 0, 0, nullptr}, "ERROR: Print data output error.\n"},
+        {{ReportKind::UnusablePage, ReportLevel::Error, 1, 0, nullptr}, "ERROR: CUPS data format error.\n"},
+        {{ReportKind::IllegalResolution, ReportLevel::Error, 0, 0, nullptr}, "ERROR: Illegal Resolution.\n"},
+        {{ReportKind::OutOfMemory, ReportLevel::Error, 1, ENOMEM, nullptr}, "ERROR: Cannot allocate memory\n"},
+        {{ReportKind::Message, ReportLevel::Warning, 0, 0, "Ignoring x."}, "WARNING: Ignoring x.\n"},
+        // Cut where a 512-byte line buffer ends, the newline with it.
+        {{ReportKind::Message, ReportLevel::Error, 0, 0, longText.c_str()}, "ERROR: " + longText.substr(0, 504)},
+    };
     int fds[2]; // a pipe: a line written over and over would fill it and hang the test
     ASSERT_EQ(pipe(fds), 0);
-    const StatusSink sink = fdStatusSink(fds[1]);
-    errno = EINTR; // left by an earlier interrupted call
-    statusLine(&sink, kProgressLine, 12, 99);
-    statusLine(&sink, "%s %5d\n", "padded", 42); // not a simple format
-    errno = ENOSPC;
-    statusError(&sink, kAllocationPrefix);
+    const ReportSink lines = fdStatusLines(fds[1]);
+    std::string expected;
+    for (const auto& c : cases) {
+        lines.report(lines.context, &c.report);
+        expected += c.line;
+    }
     close(fds[1]);
-    char text[256] = {};
-    ASSERT_GT(read(fds[0], text, sizeof text - 1), 0);
+    std::string written;
+    char buffer[512];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+        written.append(buffer, static_cast<size_t>(n));
     close(fds[0]);
-    EXPECT_STREQ(text, "INFO: Printing page 12, 99% complete...\npadded    42\nERROR: No space left on device\n");
-    // A closed descriptor or a sink without a line function takes the line
-    // and nothing happens.
-    for (const StatusSink& nowhere : {fdStatusSink(fds[1]), StatusSink{nullptr, nullptr}})
-        statusLine(&nowhere, kProgressLine, 1, 0);
+    EXPECT_EQ(written, expected);
+    // Each report at its kind's level.
+    for (const auto& c : cases)
+        EXPECT_TRUE(c.report.kind == ReportKind::Message || reportLevel(c.report.kind) == c.report.level) << c.line;
 }

@@ -38,7 +38,7 @@ TEST(CommandSequences, JobStart)
         setChoices(&job.state.settings, c.choices);
         job.state.settings.speedCommand = c.speedCommand;
         job.state.units = c.units;
-        EXPECT_EQ(sendJobStart(&job.state, &c.metrics), 0);
+        EXPECT_TRUE(sendJobStart(&job.state, &c.metrics));
         EXPECT_EQ(job.hex(), c.bytes) << c.choices;
         EXPECT_EQ(job.status, "");
     }
@@ -60,26 +60,26 @@ TEST(CommandSequences, PageEndAndJobEnd)
     for (const auto& c : cases) {
         TestJob job;
         setChoices(&job.state.settings, c.choices);
-        EXPECT_EQ(sendPageEnd(&job.state), 0);
+        EXPECT_TRUE(sendPageEnd(&job.state));
         EXPECT_EQ(job.hex(), c.pageEnd) << c.choices;
         job.out.bytes.clear();
-        EXPECT_EQ(sendJobEnd(&job.state), 0);
+        EXPECT_TRUE(sendJobEnd(&job.state));
         EXPECT_EQ(job.hex(), c.jobEnd) << c.choices;
     }
 }
 
 TEST(CommandSequences, AFailingStreamGetsEveryCommandAndOneLine)
 {
-    const struct { const char* what; StatusCode (*send)(JobState*); StatusCode status; } cases[] = {
-        {"page end", [](JobState* s) { return sendPageEnd(s); }, 1},
-        {"job end", [](JobState* s) { return sendJobEnd(s); }, 1},
-        {"carriage return", [](JobState* s) { return sendCarriageReturn(s); }, 1},
-        {"teardown", teardownJob, 5},
+    const struct { const char* what; bool (*send)(JobState*); } cases[] = {
+        {"page end", [](JobState* s) { return sendPageEnd(s); }},
+        {"job end", [](JobState* s) { return sendJobEnd(s); }},
+        {"carriage return", [](JobState* s) { return sendCarriageReturn(s); }},
+        {"teardown", [](JobState* s) { return teardownJob(s) == JobResult::Success; }},
     };
     for (const auto& c : cases) {
         TestJob job;
         job.out.failAfterWrites = 0;
-        EXPECT_EQ(c.send(&job.state), c.status) << c.what;
+        EXPECT_FALSE(c.send(&job.state)) << c.what;
         EXPECT_EQ(job.status, "ERROR: Print data output error.\n") << c.what;
     }
     // The job start's first command fails (three tries): everything after it still goes out.
@@ -88,7 +88,7 @@ TEST(CommandSequences, AFailingStreamGetsEveryCommandAndOneLine)
     first.out.failWrite = 1;
     first.out.failWriteCount = 3;
     first.state.units = kUnitsTwentyFourPin;
-    EXPECT_EQ(sendJobStart(&first.state, &kOneInch), 1);
+    EXPECT_FALSE(sendJobStart(&first.state, &kOneInch));
     EXPECT_EQ(first.status, "ERROR: Print data output error.\n");
     EXPECT_EQ(first.hex(), "0D 1B 50 " + kUnit + " 1B 28 43 02 00 68 01 1B 28 63 04 00 00 00 68 01");
 }

@@ -8,7 +8,7 @@
 
 namespace impact {
 
-int isBlank(const unsigned char* bytes, uint32_t count)
+bool isBlank(const unsigned char* bytes, uint32_t count)
 {
     return bytes == nullptr || firstNonZeroByte(bytes, count) == count;
 }
@@ -18,7 +18,7 @@ void beginPageAssembly(PageAssembly* page)
     page->y = 0;
     page->skipLines = 0;
     page->bandLines = 0;
-    page->bandStarted = 0;
+    page->bandStarted = false;
 }
 
 namespace {
@@ -63,35 +63,35 @@ LineRun nextLineRun(JobState* state, const cups_page_header2_t* header, const Pa
     return run;
 }
 
-StatusCode takeLineRun(JobState* state, const cups_page_header2_t* header, PageAssembly* page, uint32_t count)
+JobResult takeLineRun(JobState* state, const cups_page_header2_t* header, PageAssembly* page, uint32_t count)
 {
     if (count == 0)
-        return 0;
+        return JobResult::Success;
     if (count > nextLineRun(state, header, page).count)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (page->y >= state->printHeightLines) {
         page->y += count;
-        return 0;
+        return JobResult::Success;
     }
     page->y += count;
     page->bandLines = static_cast<uint16_t>(page->bandLines + count);
     if (page->bandLines != header->cupsRowCount)
-        return 0;
+        return JobResult::Success;
     if (!page->bandStarted) {
         settleBandStart(state, page);
         if (page->bandLines != header->cupsRowCount)
-            return 0;
+            return JobResult::Success;
     }
-    StatusCode status = dispatchBand(state, header, page->skipLines, page->bandLines);
+    const JobResult result = dispatchBand(state, header, page->skipLines, page->bandLines);
     // The printed band's own height is feed owed before the next band.
     page->skipLines = page->bandLines;
     page->bandLines = 0;
-    page->bandStarted = 0;
-    return status;
+    page->bandStarted = false;
+    return result;
 }
 
-StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
-                        const unsigned char* line)
+JobResult assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
+                       const unsigned char* line)
 {
     const LineRun run = nextLineRun(state, header, page);
     if (run.stride != 0 && run.first != line && line != nullptr)
@@ -99,7 +99,7 @@ StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, Page
     return takeLineRun(state, header, page, 1);
 }
 
-StatusCode finishPageAssembly(JobState* state, const cups_page_header2_t* header, PageAssembly* page)
+JobResult finishPageAssembly(JobState* state, const cups_page_header2_t* header, PageAssembly* page)
 {
     if (!page->bandStarted)
         settleBandStart(state, page);
@@ -118,9 +118,10 @@ StatusCode finishPageAssembly(JobState* state, const cups_page_header2_t* header
     std::memset(band, 0, (rows - lines) * rowBytes);
 
     // The feed shrinks by exactly the blank rows added above the data.
-    StatusCode status = dispatchBand(state, header, static_cast<uint32_t>(passed - rows), static_cast<uint16_t>(rows));
-    StatusCode pageEnd = endPage(state);
-    return status != 0 ? status : pageEnd;
+    const JobResult last =
+        dispatchBand(state, header, static_cast<uint32_t>(passed - rows), static_cast<uint16_t>(rows));
+    const JobResult pageEnd = endPage(state);
+    return last != JobResult::Success ? last : pageEnd;
 }
 
 } // namespace impact

@@ -15,7 +15,7 @@
 namespace impact {
 
 // 1 when bytes is null, count is 0 or every byte is zero.
-int isBlank(const unsigned char* bytes, uint32_t count);
+bool isBlank(const unsigned char* bytes, uint32_t count);
 
 void beginPageAssembly(PageAssembly* page);
 
@@ -32,17 +32,17 @@ struct LineRun {
 };
 LineRun nextLineRun(JobState* state, const cups_page_header2_t* header, const PageAssembly* page);
 // Takes the first `count` lines of the run nextLineRun gave, read in place;
-// sends a band when one is full. Non-zero: the band could not be sent (22:
-// more lines than the run has).
-StatusCode takeLineRun(JobState* state, const cups_page_header2_t* header, PageAssembly* page, uint32_t count);
+// sends a band when one is full. Not Success: the band could not be sent
+// (Unsupported: more lines than the run has).
+JobResult takeLineRun(JobState* state, const cups_page_header2_t* header, PageAssembly* page, uint32_t count);
 
 // Takes the page's next raster line (at least lineBytes bytes) from wherever
-// it lies; sends a band when one is full. Non-zero: the band could not be
-// sent.
-StatusCode assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
-                        const unsigned char* line);
+// it lies; sends a band when one is full. Not Success: the band could not
+// be sent.
+JobResult assembleLine(JobState* state, const cups_page_header2_t* header, PageAssembly* page,
+                       const unsigned char* line);
 // Prints the trailing partial band when enough paper has passed above it,
-// then ends the page. The first failure's status, else the page end's.
-StatusCode finishPageAssembly(JobState* state, const cups_page_header2_t* header, PageAssembly* page);
+// then ends the page. The first failure's result, else the page end's.
+JobResult finishPageAssembly(JobState* state, const cups_page_header2_t* header, PageAssembly* page);
 
 } // namespace impact

@@ -1,9 +1,9 @@
 #include "engine/bands/band_render.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/output/status_messages.h"
 #include "engine/bands/band_transpose.h"
 #include "engine/printer/graphics_modes.h"
 #include "engine/printer/printer_commands.h"
@@ -11,10 +11,10 @@
 
 namespace impact {
 
-StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines)
+JobResult dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines)
 {
     if (state == nullptr || header == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     BandContext job = {};
     job.widthDots = state->printWidthDots;
     job.positionDpi = state->units.positionDpi;
@@ -26,27 +26,27 @@ StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint
     job.hdpi = header->HWResolution[0];
     job.vdpi = header->HWResolution[1];
     job.out = &state->host.printer;
-    job.status = &state->host.status;
+    job.reports = &state->host.reports;
 
     // A long blank stretch goes out as several feeds, none of them shortened.
     while (skipLines != 0) {
         uint16_t piece = static_cast<uint16_t>(skipLines > kMaxFeedLines ? kMaxFeedLines : skipLines);
-        StatusCode status = feedLines(job.out, job.vdpi, piece, state->units.feedDpi);
-        if (status != 0)
-            return status;
+        const JobResult result = feedLines(job.out, job.vdpi, piece, state->units.feedDpi);
+        if (result != JobResult::Success)
+            return result;
         skipLines -= piece;
     }
     if (lines == 0)
-        return 0;
+        return JobResult::Success;
     return renderBand(&job, lines, state->bandBuffer);
 }
 
-StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
+JobResult feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi)
 {
     if ((feedDpi != 216 && feedDpi != 180) || vdpi == 0 || out == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (lines == 0)
-        return 0;
+        return JobResult::Success;
     uint32_t steps = scaleRound(lines, vdpi, feedDpi);
     bool ok = true;
     while (steps != 0) {
@@ -54,36 +54,36 @@ StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uin
         ok &= feedPaper(out, n);
         steps -= n;
     }
-    return ok ? kSuccess : kOutputFailed;
+    return ok ? JobResult::Success : JobResult::OutputFailed;
 }
 
-StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned char* band)
+JobResult renderBand(const BandContext* job, uint16_t lines, const unsigned char* band)
 {
     if (job == nullptr || band == nullptr || lines == 0)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (job->widthDots == 0)
-        return 0;
+        return JobResult::Success;
     if (job->positionDpi == 0 || job->columnBufferSlot == nullptr || job->pendingSlot == nullptr ||
         job->rows == 0 || job->hdpi == 0 || job->vdpi == 0 || job->out == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (job->widthDots > 8191)
-        return kBadData;
+        return JobResult::BadData;
     uint8_t mode = 0;
     if (!findGraphicsMode(job->hdpi, job->vdpi, job->rows, job->speed, job->flags, &mode)) {
-        statusLine(job->status, kIllegalResolution);
-        return kBadData;
+        sendReport(job->reports, ReportKind::IllegalResolution);
+        return JobResult::BadData;
     }
 
     const uint32_t perColumn = (job->rows + 7) / 8;
     const size_t size = static_cast<size_t>(job->widthDots) * perColumn;
     auto* columns = static_cast<unsigned char*>(std::malloc(size));
     if (columns == nullptr) {
-        statusError(job->status, kAllocationPrefix);
-        return kOutOfMemory;
+        sendReport(job->reports, ReportKind::OutOfMemory, 0, errno);
+        return JobResult::OutOfMemory;
     }
     *job->columnBufferSlot = columns;
 
-    StatusCode result = kSuccess;
+    JobResult result = JobResult::Success;
     uint32_t first = 0;
     uint32_t last = 0;
     if (transposeBand(band, job->widthDots, job->rows, lines, columns, &first, &last)) {
@@ -92,15 +92,15 @@ StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned cha
         bool ok = setHorizontalPosition(job->out, static_cast<uint16_t>(position));
         setPendingBytes(job->pendingSlot, n * perColumn);
         ok &= startBitImage(job->out, mode, static_cast<uint16_t>(n));
-        ok &= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn) == 0;
+        ok &= writeAll(job->out, columns + static_cast<size_t>(first) * perColumn, static_cast<size_t>(n) * perColumn);
         setPendingBytes(job->pendingSlot, 0);
-        result = ok ? kSuccess : kOutputFailed;
+        result = ok ? JobResult::Success : JobResult::OutputFailed;
     }
 
     std::free(columns);
     *job->columnBufferSlot = nullptr;
-    if (!carriageReturn(job->out) && result == 0)
-        result = kOutputFailed;
+    if (!carriageReturn(job->out) && result == JobResult::Success)
+        result = JobResult::OutputFailed;
     return result;
 }
 

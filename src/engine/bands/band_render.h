@@ -5,8 +5,10 @@
 
 #include <cups/raster.h>
 
+#include "engine/output/job_report.h"
 #include "engine/output/output_channel.h"
 #include "engine/bands/band_transpose.h"
+#include "engine/job/job_result.h"
 #include "engine/job/job_state.h"
 
 namespace impact {
@@ -22,15 +24,15 @@ struct BandContext {
     uint32_t hdpi;
     uint32_t vdpi;
     const OutputStream* out;  // where the band's bytes go
-    const StatusSink* status; // where its error lines go
+    const ReportSink* reports; // where its failures are reported
 };
 
 // The most lines one feed call moves; longer feeds are sent in pieces.
 inline constexpr uint32_t kMaxFeedLines = 65535;
 
 // Feeds skipLines lines, then prints the band's first `lines` rows.
-StatusCode dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines);
-StatusCode feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi);
-StatusCode renderBand(const BandContext* job, uint16_t lines, const unsigned char* band);
+JobResult dispatchBand(JobState* state, const cups_page_header2_t* header, uint32_t skipLines, uint16_t lines);
+JobResult feedLines(const OutputStream* out, uint32_t vdpi, uint16_t lines, uint16_t feedDpi);
+JobResult renderBand(const BandContext* job, uint16_t lines, const unsigned char* band);
 
 } // namespace impact

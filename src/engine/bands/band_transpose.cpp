@@ -216,9 +216,9 @@ bool zeroRun(const unsigned char* bytes)
 }
 
 // The first and last columns with a dot, from the column bytes: a scan from
-// either end that steps over runs and words of zeros. 0 when there is none.
-int findPrintedColumns(const unsigned char* columns, size_t size, uint32_t perColumn, uint32_t* first,
-                       uint32_t* last)
+// either end that steps over runs and words of zeros. False when there is none.
+bool findPrintedColumns(const unsigned char* columns, size_t size, uint32_t perColumn, uint32_t* first,
+                        uint32_t* last)
 {
     size_t lo = 0;
     while (lo + 64 <= size && zeroRun(columns + lo))
@@ -228,7 +228,7 @@ int findPrintedColumns(const unsigned char* columns, size_t size, uint32_t perCo
     while (lo < size && columns[lo] == 0)
         ++lo;
     if (lo == size)
-        return 0;
+        return false;
     size_t hi = size; // one past the last byte with a dot
     while (hi - lo >= 64 && zeroRun(columns + hi - 64))
         hi -= 64;
@@ -238,7 +238,7 @@ int findPrintedColumns(const unsigned char* columns, size_t size, uint32_t perCo
         --hi;
     *first = static_cast<uint32_t>(lo / perColumn);
     *last = static_cast<uint32_t>((hi - 1) / perColumn);
-    return 1;
+    return true;
 }
 
 // Byte columns [begin, lineBytes) of every row, eight rows at a time,
@@ -261,8 +261,8 @@ BandRows describeRows(const unsigned char* band, uint32_t widthDots, uint32_t ro
 
 } // namespace
 
-int transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                          unsigned char* columns, uint32_t* first, uint32_t* last)
+bool transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                           unsigned char* columns, uint32_t* first, uint32_t* last)
 {
     const BandRows bandRows = describeRows(band, widthDots, rows, lines);
     const uint32_t perColumn = (rows + 7) / 8;
@@ -289,17 +289,17 @@ int transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_
     return findPrintedColumns(columns, size, perColumn, first, last);
 }
 
-int transposeBandWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                      unsigned char* columns, uint32_t* first, uint32_t* last)
+bool transposeBandWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                       unsigned char* columns, uint32_t* first, uint32_t* last)
 {
     const int any = wideTransposeAvailable()
                         ? transposeWideColumns(band, widthDots, rows, lines < rows ? lines : rows, columns, first, last)
                         : -1;
-    return any >= 0 ? any : transposeBandPortable(band, widthDots, rows, lines, columns, first, last);
+    return any >= 0 ? any != 0 : transposeBandPortable(band, widthDots, rows, lines, columns, first, last);
 }
 
-int transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                  unsigned char* columns, uint32_t* first, uint32_t* last)
+bool transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                   unsigned char* columns, uint32_t* first, uint32_t* last)
 {
     if (rows <= kWideMaxRows && wideTransposeAvailable())
         return transposeBandWide(band, widthDots, rows, lines, columns, first, last);

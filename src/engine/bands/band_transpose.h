@@ -10,24 +10,24 @@ namespace impact {
 // the bit-image command: column x holds bytesPerColumn = (rows + 7) / 8
 // bytes, the top row in the high bit of its first byte. Rows from `lines`
 // to `rows` are blank. Every one of the widthDots * bytesPerColumn bytes of
-// columns is written. Returns 1 and the first and last columns with a dot,
-// or 0 when the band has none.
+// columns is written. Returns true and the first and last columns with a
+// dot, or false when the band has none.
 //
 // Uses the fastest way the processor offers; the two below are the ways
 // there are, for tests and benchmarks that compare them.
-int transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                  unsigned char* columns, uint32_t* first, uint32_t* last);
+bool transposeBand(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                   unsigned char* columns, uint32_t* first, uint32_t* last);
 
 // Any processor: eight-by-eight bit blocks, sixteen byte columns at a time
 // with SSE2 on x86-64. Same contract as transposeBand.
-int transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                          unsigned char* columns, uint32_t* first, uint32_t* last);
+bool transposeBandPortable(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                           unsigned char* columns, uint32_t* first, uint32_t* last);
 
 // Processors with AVX-512 (F, BW, VBMI) and GFNI: one instruction turns
-// eight rows of eight byte columns around. 0 when the processor lacks them
+// eight rows of eight byte columns around. False when the processor lacks them
 // (then transposeBand takes the portable way). Same contract otherwise.
-int wideTransposeAvailable();
-int transposeBandWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
-                      unsigned char* columns, uint32_t* first, uint32_t* last);
+bool wideTransposeAvailable();
+bool transposeBandWide(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t lines,
+                       unsigned char* columns, uint32_t* first, uint32_t* last);
 
 } // namespace impact

@@ -306,9 +306,9 @@ WIDE_TARGET int transposeWide(const unsigned char* band, uint32_t widthDots, uin
 
 } // namespace
 
-int wideTransposeAvailable()
+bool wideTransposeAvailable()
 {
-    return cpuHasAvx512Gfni();
+    return cpuHasAvx512Gfni() != 0;
 }
 
 int transposeWideColumns(const unsigned char* band, uint32_t widthDots, uint32_t rows, uint32_t count,
@@ -321,9 +321,9 @@ int transposeWideColumns(const unsigned char* band, uint32_t widthDots, uint32_t
 
 #else
 
-int wideTransposeAvailable()
+bool wideTransposeAvailable()
 {
-    return 0;
+    return false;
 }
 
 int transposeWideColumns(const unsigned char*, uint32_t, uint32_t, uint32_t, unsigned char*, uint32_t*, uint32_t*)

@@ -8,7 +8,7 @@ namespace impact {
 inline constexpr uint32_t kWideMaxRows = 64;
 
 // 1 when the processor (and the system) runs AVX-512 F, BW, VBMI and GFNI.
-int wideTransposeAvailable();
+bool wideTransposeAvailable();
 
 // Writes every byte of the column layout of the band, as transposeBand
 // does: rows of (widthDots + 7) / 8 bytes, rows from `count` to `rows`

@@ -11,35 +11,35 @@ constexpr uint32_t kCancelPadding = 16;
 
 void finishCancelledJob(JobState* state, uint32_t pendingBytes)
 {
-    state->finishing = 1;
+    state->finishing = true;
     sendNulBytes(&state->host.printer, pendingBytes);
     sendNulBytes(&state->host.printer, kCancelPadding);
     endPage(state);
     teardownJob(state);
     flushOutput(&state->host.printer);
-    state->finishing = 0;
-    state->cancelled = 1;
-    state->over = 1;
-    state->overStatus = 0;
+    state->finishing = false;
+    state->cancelled = true;
+    state->over = true;
+    state->result = JobResult::Success;
     // Whatever the interrupted flow still does goes nowhere.
     state->host.printer = discardStream();
-    state->host.status = discardSink();
+    state->host.reports = discardReports();
 }
 
-int serviceCancellation(JobState* state)
+bool serviceCancellation(JobState* state)
 {
     if (state->cancelled)
-        return 1;
+        return true;
     if (state->over || state->finishing || state->host.cancelRequested == nullptr)
-        return 0;
+        return false;
     uint32_t pending = 0;
     if (!state->host.cancelRequested(state->host.context, &pending))
-        return 0;
+        return false;
     if (state->pageOpen)
         finishCancelledJob(state, pending);
     else
         cancelJob(state);
-    return 1;
+    return true;
 }
 
 void cancelJob(JobState* state)
@@ -52,11 +52,11 @@ void cancelJob(JobState* state)
     }
     // Between pages only the job is left to end.
     teardownJob(state);
-    state->cancelled = 1;
-    state->over = 1;
-    state->overStatus = 0;
+    state->cancelled = true;
+    state->over = true;
+    state->result = JobResult::Success;
     state->host.printer = discardStream();
-    state->host.status = discardSink();
+    state->host.reports = discardReports();
 }
 
 } // namespace impact

@@ -11,9 +11,9 @@
 namespace impact {
 
 // When the host asks for it: ends the cancelled job as below (between
-// pages: only the job end) and returns 1. 1 as well for a job cancelled
-// before; 0 otherwise.
-int serviceCancellation(JobState* state);
+// pages: only the job end) and returns true. True as well for a job
+// cancelled before; false otherwise.
+bool serviceCancellation(JobState* state);
 
 // Cancels the job now, as if its host had asked (pendingBytes 0); between
 // pages only the job end is sent. Nothing for a job that is over.
@@ -21,7 +21,7 @@ void cancelJob(JobState* state);
 
 // The bytes and releases of a cancelled job: pendingBytes NUL bytes, 16 NUL
 // bytes, the page end and the job end, everything flushed. The job is over
-// afterwards: its output and status lines go nowhere.
+// afterwards: its output and reports go nowhere.
 void finishCancelledJob(JobState* state, uint32_t pendingBytes);
 
 } // namespace impact

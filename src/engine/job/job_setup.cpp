@@ -2,16 +2,16 @@
 
 namespace impact {
 
-StatusCode configureJob(JobState* state, const JobSettings* settings)
+JobResult configureJob(JobState* state, const JobSettings* settings)
 {
     if (state == nullptr || settings == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (settings->printerClass != PrinterClass::NinePin && settings->printerClass != PrinterClass::TwentyFourPin)
-        return kUnsupported;
+        return JobResult::Unsupported;
     state->settings = *settings;
     state->units = unitsOf(settings->printerClass);
     state->pageCount = 0;
-    return 0;
+    return JobResult::Success;
 }
 
 } // namespace impact

@@ -23,7 +23,7 @@ void initJobState(JobState* state, const JobHost* host)
         state->host = *host;
     } else {
         state->host.printer = discardStream();
-        state->host.status = discardSink();
+        state->host.reports = discardReports();
     }
 }
 

@@ -7,22 +7,23 @@
 
 #include <cups/raster.h>
 
+#include "engine/output/job_report.h"
 #include "engine/output/output_channel.h"
-#include "engine/output/status_messages.h"
+#include "engine/job/job_result.h"
 #include "engine/job/job_settings.h"
 
 namespace impact {
 
 // What the program running the job gives it: where its printer bytes and
-// status lines go, how it learns that it is cancelled, and what the program
+// reports go, how it learns that it is cancelled, and what the program
 // wants done as each page starts and ends.
 struct JobHost {
     OutputStream printer;
-    StatusSink status;
-    // Non-zero once the job is cancelled; *pendingBytes gets the bit-image
+    ReportSink reports;
+    // True once the job is cancelled; *pendingBytes gets the bit-image
     // bytes that were in flight when the cancel came (0 for a host that
     // only asks between lines). Null: the job is never cancelled.
-    int (*cancelRequested)(void* context, uint32_t* pendingBytes);
+    bool (*cancelRequested)(void* context, uint32_t* pendingBytes);
     void (*pageStarted)(void* context); // may be null
     void (*pageEnded)(void* context);   // may be null
     void* context;
@@ -33,7 +34,7 @@ struct PageAssembly {
     uint32_t y;          // index of the next line of the page
     uint32_t skipLines;  // lines of feed owed before the next band
     uint16_t bandLines;  // lines gathered in the band buffer
-    uint8_t bandStarted; // the first of them is known to have a dot
+    bool bandStarted;    // the first of them is known to have a dot
 };
 
 struct JobState {
@@ -62,11 +63,11 @@ struct JobState {
     JobHost host;
     cups_page_header2_t header;  // the page in progress
     PageAssembly page;
-    uint8_t pageOpen;            // a page has started and not yet ended
-    uint8_t finishing;           // the cancelled job's last bytes are being sent
-    uint8_t cancelled;           // the job was cancelled and has ended on paper
-    uint8_t over;                // the job has ended: nothing more is sent
-    StatusCode overStatus;       // what the job ended with
+    bool pageOpen;               // a page has started and not yet ended
+    bool finishing;              // the cancelled job's last bytes are being sent
+    bool cancelled;              // the job was cancelled and has ended on paper
+    bool over;                   // the job has ended: nothing more is sent
+    JobResult result;            // what the job ended with, once it is over
 };
 
 // The bit-image bytes in flight, as a signal handler may see them at any
@@ -74,8 +75,8 @@ struct JobState {
 void setPendingBytes(uint32_t* slot, uint32_t count);
 uint32_t pendingBytes(uint32_t* slot);
 
-// Clears the record and takes the host (null: a job whose bytes and lines
-// go nowhere).
+// Clears the record and takes the host (null: a job whose bytes and
+// reports go nowhere).
 void initJobState(JobState* state, const JobHost* host);
 
 } // namespace impact

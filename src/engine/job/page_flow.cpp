@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "engine/bands/band_assembly.h"
 #include "engine/job/job_cancel.h"
 #include "engine/printer/page_end.h"
@@ -12,34 +12,34 @@ namespace impact {
 
 namespace {
 
-StatusCode finalLine(JobState* state, StatusCode status)
+JobResult finalReport(JobState* state, JobResult result)
 {
-    statusLine(&state->host.status, state->pageCount != 0 ? kReadyLine : kNoPagesLine);
-    state->over = 1;
+    sendReport(&state->host.reports, state->pageCount != 0 ? ReportKind::JobEnded : ReportKind::NoPages);
+    state->over = true;
     // A cancelled job ends well, whatever its last steps returned.
-    state->overStatus = state->cancelled ? 0 : status;
-    return state->overStatus;
+    state->result = state->cancelled ? JobResult::Success : result;
+    return state->result;
 }
 
-// True, and what to return in *status, when the job cannot take another
+// True, and what to return in *result, when the job cannot take another
 // step: no job, a job that is over, or one whose cancel has just ended it.
-bool cannotGoOn(JobState* state, StatusCode* status)
+bool cannotGoOn(JobState* state, JobResult* result)
 {
     if (state == nullptr) {
-        *status = kUnsupported;
+        *result = JobResult::Unsupported;
         return true;
     }
     if (state->over) {
-        *status = state->overStatus;
+        *result = state->result;
         return true;
     }
-    *status = 0;
-    return serviceCancellation(state) != 0;
+    *result = JobResult::Success;
+    return serviceCancellation(state);
 }
 
 } // namespace
 
-int pageHeaderUsable(const cups_page_header2_t* header, uint32_t bitsPerDot)
+bool pageHeaderUsable(const cups_page_header2_t* header, uint32_t bitsPerDot)
 {
     // The colour space is whatever number the input carried; reading it
     // through the enumeration type would be undefined for unknown values.
@@ -47,7 +47,7 @@ int pageHeaderUsable(const cups_page_header2_t* header, uint32_t bitsPerDot)
     static_assert(sizeof colorSpace == sizeof header->cupsColorSpace);
     std::memcpy(&colorSpace, &header->cupsColorSpace, sizeof colorSpace);
     if (colorSpace != CUPS_CSPACE_K || header->cupsBitsPerPixel != bitsPerDot)
-        return 0;
+        return false;
     // A line holds exactly the page's width: more bytes would be dots the
     // header says are not on the page.
     const uint64_t widthBytes = (static_cast<uint64_t>(header->cupsWidth) * bitsPerDot + 7) / 8;
@@ -58,74 +58,75 @@ int pageHeaderUsable(const cups_page_header2_t* header, uint32_t bitsPerDot)
 void reportProgress(JobState* state, uint32_t y)
 {
     if (y % 128 == 0)
-        statusLine(&state->host.status, kProgressLine, state->pageCount,
-                   static_cast<int>(static_cast<uint64_t>(y) * 100 / state->header.cupsHeight));
+        sendReport(&state->host.reports, ReportKind::Progress, state->pageCount,
+                   static_cast<int32_t>(static_cast<uint64_t>(y) * 100 / state->header.cupsHeight));
 }
 
-StatusCode failJob(JobState* state, StatusCode status)
+JobResult failJob(JobState* state, JobResult result)
 {
     if (state->over)
-        return state->overStatus;
+        return state->result;
     endPage(state);
     teardownJob(state);
-    return finalLine(state, status);
+    return finalReport(state, result);
 }
 
-StatusCode startPage(JobState* state, const cups_page_header2_t* header)
+JobResult startPage(JobState* state, const cups_page_header2_t* header)
 {
     if (state == nullptr || header == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (state->over)
-        return state->overStatus;
+        return state->result;
     state->header = *header;
     ++state->pageCount;
-    statusLine(&state->host.status, kPageLine, state->pageCount, static_cast<int>(header->NumCopies));
+    sendReport(&state->host.reports, ReportKind::PageStarted, state->pageCount,
+               static_cast<int32_t>(header->NumCopies));
     if (!pageHeaderUsable(header)) {
-        statusLine(&state->host.status, kDataFormatError);
-        return failJob(state, kBadData);
+        sendReport(&state->host.reports, ReportKind::UnusablePage, state->pageCount);
+        return failJob(state, JobResult::BadData);
     }
-    StatusCode status = setupPage(state, &state->header);
-    if (status != 0)
-        return failJob(state, status);
+    const JobResult result = setupPage(state, &state->header);
+    if (result != JobResult::Success)
+        return failJob(state, result);
     beginPageAssembly(&state->page);
-    return 0;
+    return JobResult::Success;
 }
 
-StatusCode pushLine(JobState* state, const unsigned char* line)
+JobResult pushLine(JobState* state, const unsigned char* line)
 {
     if (state == nullptr || line == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     if (state->over)
-        return state->overStatus;
+        return state->result;
     if (!state->pageOpen || state->page.y >= state->header.cupsHeight)
-        return 0;
+        return JobResult::Success;
     if (serviceCancellation(state))
-        return 0;
+        return JobResult::Success;
     reportProgress(state, state->page.y);
-    StatusCode status = assembleLine(state, &state->header, &state->page, line);
-    return status != 0 ? failJob(state, status) : 0;
+    const JobResult result = assembleLine(state, &state->header, &state->page, line);
+    return result != JobResult::Success ? failJob(state, result) : JobResult::Success;
 }
 
-StatusCode finishPage(JobState* state)
+JobResult finishPage(JobState* state)
 {
-    StatusCode status;
-    if (cannotGoOn(state, &status))
-        return status;
-    status = finishPageAssembly(state, &state->header, &state->page);
-    if (status != 0) {
+    JobResult result;
+    if (cannotGoOn(state, &result))
+        return result;
+    result = finishPageAssembly(state, &state->header, &state->page);
+    if (result != JobResult::Success) {
         // The page has ended already.
         teardownJob(state);
-        return finalLine(state, status);
+        return finalReport(state, result);
     }
-    return 0;
+    return JobResult::Success;
 }
 
-StatusCode finishJob(JobState* state)
+JobResult finishJob(JobState* state)
 {
-    StatusCode status;
-    if (cannotGoOn(state, &status))
-        return status;
-    return finalLine(state, teardownJob(state));
+    JobResult result;
+    if (cannotGoOn(state, &result))
+        return result;
+    return finalReport(state, teardownJob(state));
 }
 
 } // namespace impact

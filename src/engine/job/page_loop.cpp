@@ -100,9 +100,9 @@ void readPageLines(JobState* state, PageInput* input)
         const uint32_t read = readLineRun(state, input, run, y, wanted);
         if (state->over)
             return;
-        StatusCode status = takeLineRun(state, header, page, read);
-        if (status != 0) {
-            failJob(state, status);
+        const JobResult result = takeLineRun(state, header, page, read);
+        if (result != JobResult::Success) {
+            failJob(state, result);
             return;
         }
         y += read;
@@ -137,11 +137,11 @@ bool takeGrayPage(PageInput* input, cups_page_header2_t* header)
 
 } // namespace
 
-StatusCode printRasterPages(JobState* state, cups_raster_t* raster, const RasterSource* source,
-                            GrayPages* gray)
+JobResult printRasterPages(JobState* state, cups_raster_t* raster, const RasterSource* source,
+                           GrayPages* gray)
 {
     if (state == nullptr || raster == nullptr || (gray != nullptr && gray->dither == nullptr))
-        return kUnsupported;
+        return JobResult::Unsupported;
     PageInput input{raster, source, gray, nullptr, 0};
     cups_page_header2_t header;
     while (!state->over) {
@@ -150,10 +150,10 @@ StatusCode printRasterPages(JobState* state, cups_raster_t* raster, const Raster
             break;
         }
         if (gray != nullptr && !takeGrayPage(&input, &header)) {
-            failJob(state, kOutOfMemory);
+            failJob(state, JobResult::OutOfMemory);
             break;
         }
-        if (startPage(state, &header) != 0 || state->over)
+        if (startPage(state, &header) != JobResult::Success || state->over)
             break;
         readPageLines(state, &input);
         if (state->over)
@@ -161,7 +161,7 @@ StatusCode printRasterPages(JobState* state, cups_raster_t* raster, const Raster
         finishPage(state);
     }
     std::free(input.grayLine);
-    return state->overStatus;
+    return state->result;
 }
 
 } // namespace impact

@@ -3,7 +3,7 @@
 // that has its pages as a CUPS raster stream.
 #include <cups/raster.h>
 
-#include "engine/output/output_channel.h"
+#include "engine/job/job_result.h"
 #include "engine/job/job_state.h"
 #include "engine/job/raster_source.h"
 
@@ -26,10 +26,10 @@ struct GrayPages {
 // Prints every page of raster into the job, which has been set up
 // (configureJob), then ends the job. source, when not null, is where raster
 // reads from: whole lines it holds are copied from it directly. gray, when
-// not null, says the pages are 8-bit darkness and how they become dots. The
-// status is the job's outcome (0 as well for a cancelled job). The caller
-// opened raster and closes it.
-StatusCode printRasterPages(JobState* state, cups_raster_t* raster, const RasterSource* source,
-                            GrayPages* gray = nullptr);
+// not null, says the pages are 8-bit darkness and how they become dots.
+// Returns the job's result (Success as well for a cancelled job). The
+// caller opened raster and closes it.
+JobResult printRasterPages(JobState* state, cups_raster_t* raster, const RasterSource* source,
+                           GrayPages* gray = nullptr);
 
 } // namespace impact

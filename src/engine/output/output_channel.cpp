@@ -12,7 +12,8 @@ namespace impact {
 
 namespace {
 
-int fdWriterDrain(FdWriter* w)
+// False when the device failed, now or before.
+bool fdWriterDrain(FdWriter* w)
 {
     size_t done = 0;
     while (done < w->used) {
@@ -20,13 +21,13 @@ int fdWriterDrain(FdWriter* w)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            w->failed = 1;
+            w->failed = true;
             break;
         }
         done += static_cast<size_t>(n);
     }
     w->used = 0;
-    return w->failed;
+    return !w->failed;
 }
 
 size_t fdWriterWrite(void* context, const unsigned char* bytes, size_t count)
@@ -35,7 +36,7 @@ size_t fdWriterWrite(void* context, const unsigned char* bytes, size_t count)
     size_t taken = 0;
     while (taken < count && !w->failed) {
         if (w->used == sizeof w->buffer) {
-            if (fdWriterDrain(w))
+            if (!fdWriterDrain(w))
                 break;
         }
         size_t room = sizeof w->buffer - w->used;
@@ -47,12 +48,10 @@ size_t fdWriterWrite(void* context, const unsigned char* bytes, size_t count)
     return taken;
 }
 
-int fdWriterFlush(void* context)
+bool fdWriterFlush(void* context)
 {
     auto* w = static_cast<FdWriter*>(context);
-    if (w->failed)
-        return 1;
-    return fdWriterDrain(w);
+    return !w->failed && fdWriterDrain(w);
 }
 
 size_t discardWrite(void*, const unsigned char*, size_t count)
@@ -65,7 +64,7 @@ size_t discardWrite(void*, const unsigned char*, size_t count)
 void initFdWriter(FdWriter* writer, int fd)
 {
     writer->fd = fd;
-    writer->failed = 0;
+    writer->failed = false;
     writer->used = 0;
 }
 
@@ -79,22 +78,22 @@ OutputStream discardStream()
     return OutputStream{discardWrite, nullptr, nullptr};
 }
 
-StatusCode writeAll(const OutputStream* out, const void* bytes, size_t count)
+bool writeAll(const OutputStream* out, const void* bytes, size_t count)
 {
     if (out == nullptr || bytes == nullptr || count == 0)
-        return kUnsupported;
+        return false;
     const auto* p = static_cast<const unsigned char*>(bytes);
     size_t total = 0;
     // A stream that takes only part of the data gets two more chances.
     for (int attempt = 0; attempt < 3 && total < count; ++attempt)
         total += out->write(out->context, p + total, count - total);
-    return total == count ? kSuccess : kWriteFailed;
+    return total == count;
 }
 
-StatusCode writeFormatted(const OutputStream* out, const char* format, ...)
+bool writeFormatted(const OutputStream* out, const char* format, ...)
 {
     if (out == nullptr || format == nullptr)
-        return kUnsupported;
+        return false;
     char text[256];
     va_list args;
     va_start(args, format);
@@ -108,18 +107,18 @@ StatusCode writeFormatted(const OutputStream* out, const char* format, ...)
         va_end(args);
     }
     if (length < 0 || static_cast<size_t>(length) >= sizeof text)
-        return kWriteFailed;
+        return false;
     if (length == 0)
-        return 0;
+        return true;
     size_t written = out->write(out->context, reinterpret_cast<unsigned char*>(text), static_cast<size_t>(length));
-    return written == static_cast<size_t>(length) ? kSuccess : kWriteFailed;
+    return written == static_cast<size_t>(length);
 }
 
-StatusCode flushOutput(const OutputStream* out)
+bool flushOutput(const OutputStream* out)
 {
     if (out == nullptr || out->flush == nullptr)
-        return 0;
-    return out->flush(out->context) ? kWriteFailed : kSuccess;
+        return true;
+    return out->flush(out->context);
 }
 
 } // namespace impact

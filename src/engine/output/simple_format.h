@@ -1,6 +1,6 @@
 #pragma once
 // Texts put together without the printf machinery: every printer command
-// and every status line is one of a few short formats, written many times
+// and every report line is one of a few short formats, written many times
 // a page.
 #include <cstdarg>
 #include <cstddef>

@@ -42,7 +42,7 @@ bool allows(const GraphicsModeEntry& entry, uint16_t flags)
 
 } // namespace
 
-int findGraphicsMode(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t speed, uint16_t flags,
+bool findGraphicsMode(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t speed, uint16_t flags,
                      uint8_t* mode)
 {
     // First an exact match on speed; failing that, any speed.
@@ -56,10 +56,10 @@ int findGraphicsMode(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t speed
                 continue;
             if (mode != nullptr)
                 *mode = entry.mode;
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
 }
 
 } // namespace impact

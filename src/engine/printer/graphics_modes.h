@@ -17,9 +17,9 @@ struct GraphicsModeEntry {
 inline constexpr int kGraphicsModeCount = 27;
 extern const GraphicsModeEntry kGraphicsModeTable[kGraphicsModeCount];
 
-// 1 and the mode byte in *mode when the table has a mode for these values,
-// else 0. mode may be null when only the answer counts.
-int findGraphicsMode(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t speed, uint16_t flags,
+// True, and the mode byte in *mode, when the table has a mode for these
+// values. mode may be null when only the answer counts.
+bool findGraphicsMode(uint32_t hdpi, uint32_t vdpi, uint32_t rows, uint32_t speed, uint16_t flags,
                      uint8_t* mode);
 
 } // namespace impact

@@ -1,15 +1,15 @@
 #include "engine/printer/job_start.h"
 
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "engine/printer/printer_commands.h"
 #include "engine/printer/unit_scaling.h"
 
 namespace impact {
 
-StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics)
+bool sendJobStart(const JobState* state, const PageMetrics* metrics)
 {
     if (state == nullptr || metrics == nullptr || state->units.baseDpi == 0 || state->units.pageDpi == 0)
-        return kUnsupported;
+        return false;
     const OutputStream* out = &state->host.printer;
     const JobSettings& settings = state->settings;
     const uint16_t baseDpi = state->units.baseDpi;
@@ -32,11 +32,9 @@ StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics)
         ok &= setPageFormat(out, static_cast<uint16_t>(scaleRoundFloat(metrics->top, baseDpi, pageDpi)),
                             static_cast<uint16_t>(scaleRoundFloat(metrics->bottom, baseDpi, pageDpi)));
 
-    if (!ok) {
-        statusLine(&state->host.status, kOutputError);
-        return kWriteFailed;
-    }
-    return 0;
+    if (!ok)
+        sendReport(&state->host.reports, ReportKind::OutputFailed);
+    return ok;
 }
 
 } // namespace impact

@@ -15,8 +15,8 @@ struct PageMetrics {
     float bottom; // bottom of the printable area
 };
 
-// The settings, units and output come from the job. 0, or 1 when a write
-// failed (reported once at the end); 22 for bad arguments.
-StatusCode sendJobStart(const JobState* state, const PageMetrics* metrics);
+// The settings, units and output come from the job. False for bad
+// arguments or when a write failed (reported once at the end).
+bool sendJobStart(const JobState* state, const PageMetrics* metrics);
 
 } // namespace impact

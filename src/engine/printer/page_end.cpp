@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "engine/job/job_cancel.h"
 #include "engine/printer/printer_commands.h"
 
@@ -16,7 +16,7 @@ constexpr uint16_t kRollPaperPageLength = 7920;
 
 } // namespace
 
-StatusCode sendPageEnd(const JobState* state)
+bool sendPageEnd(const JobState* state)
 {
     const OutputStream* out = &state->host.printer;
     bool ok;
@@ -29,15 +29,13 @@ StatusCode sendPageEnd(const JobState* state)
         ok = formFeed(out);
     }
     // The page is complete: let the printer have it now.
-    ok &= flushOutput(out) == 0;
-    if (!ok) {
-        statusLine(&state->host.status, kOutputError);
-        return kWriteFailed;
-    }
-    return 0;
+    ok &= flushOutput(out);
+    if (!ok)
+        sendReport(&state->host.reports, ReportKind::OutputFailed);
+    return ok;
 }
 
-StatusCode sendJobEnd(const JobState* state)
+bool sendJobEnd(const JobState* state)
 {
     const OutputStream* out = &state->host.printer;
     bool ok;
@@ -55,20 +53,18 @@ StatusCode sendJobEnd(const JobState* state)
     }
     // Nothing follows the job end: a device that cannot take the job's last
     // bytes fails the job end.
-    ok &= flushOutput(out) == 0;
-    if (!ok) {
-        statusLine(&state->host.status, kOutputError);
-        return kWriteFailed;
-    }
-    return 0;
+    ok &= flushOutput(out);
+    if (!ok)
+        sendReport(&state->host.reports, ReportKind::OutputFailed);
+    return ok;
 }
 
-StatusCode endPage(JobState* state)
+JobResult endPage(JobState* state)
 {
     if (state == nullptr)
-        return kUnsupported;
+        return JobResult::Unsupported;
     serviceCancellation(state);
-    int failed = sendPageEnd(state);
+    const bool ended = sendPageEnd(state);
     if (state->columnBuffer != nullptr) {
         std::free(state->columnBuffer);
         state->columnBuffer = nullptr;
@@ -78,22 +74,22 @@ StatusCode endPage(JobState* state)
     // A cancel that came while the page was ending still ends the job, and
     // the page once more.
     serviceCancellation(state);
-    state->pageOpen = 0;
-    return failed ? kOutputFailed : kSuccess;
+    state->pageOpen = false;
+    return ended ? JobResult::Success : JobResult::OutputFailed;
 }
 
-StatusCode teardownJob(JobState* state)
+JobResult teardownJob(JobState* state)
 {
     if (state == nullptr)
-        return kUnsupported;
-    StatusCode jobEnd = sendJobEnd(state);
+        return JobResult::Unsupported;
+    const bool ended = sendJobEnd(state);
     if (state->lineBuffer != nullptr) {
         std::free(state->lineBuffer);
         state->lineBuffer = nullptr;
         state->bandBuffer = nullptr;
         state->bufferCapacity = 0;
     }
-    return jobEnd != 0 ? kOutputFailed : kSuccess;
+    return ended ? JobResult::Success : JobResult::OutputFailed;
 }
 
 } // namespace impact

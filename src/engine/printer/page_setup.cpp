@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "engine/printer/graphics_modes.h"
 #include "engine/printer/printer_commands.h"
 #include "engine/printer/unit_scaling.h"
@@ -34,16 +34,15 @@ void computePrintableArea(JobState* state, const cups_page_header2_t* header)
 
 // Makes the work buffer hold one raster line of this header followed by a
 // band of its rows and room for one more raster line past the band's end, so
-// a whole raster line can be read straight into any row of the band; 12 when
-// it cannot be had.
-StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
+// a whole raster line can be read straight into any row of the band;
+// OutOfMemory when it cannot be had.
+JobResult prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
 {
     const uint64_t needed = static_cast<uint64_t>(header->cupsRowCount) * state->lineBytes +
                             2 * static_cast<uint64_t>(header->cupsBytesPerLine);
     if (needed == 0 || needed > SIZE_MAX) {
-        errno = ENOMEM;
-        statusError(&state->host.status, kAllocationPrefix);
-        return kOutOfMemory;
+        sendReport(&state->host.reports, ReportKind::OutOfMemory, state->pageCount, ENOMEM);
+        return JobResult::OutOfMemory;
     }
     if (state->lineBuffer == nullptr || needed > state->bufferCapacity) {
         std::free(state->lineBuffer);
@@ -52,8 +51,8 @@ StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
         state->bufferCapacity = 0;
         auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(needed)));
         if (buffer == nullptr) {
-            statusError(&state->host.status, kAllocationPrefix);
-            return kOutOfMemory;
+            sendReport(&state->host.reports, ReportKind::OutOfMemory, state->pageCount, errno);
+            return JobResult::OutOfMemory;
         }
         state->lineBuffer = buffer;
         state->bufferCapacity = static_cast<size_t>(needed);
@@ -63,7 +62,7 @@ StatusCode prepareWorkBuffer(JobState* state, const cups_page_header2_t* header)
     state->bufferRowCount = header->cupsRowCount;
     state->bufferHdpi = header->HWResolution[0];
     state->bufferVdpi = header->HWResolution[1];
-    return 0;
+    return JobResult::Success;
 }
 
 bool sameGeometry(const JobState* state, const cups_page_header2_t* header)
@@ -74,26 +73,26 @@ bool sameGeometry(const JobState* state, const cups_page_header2_t* header)
 
 // A later page that brings another line size, band height or resolution
 // gets its own printable area and a work buffer that fits it.
-StatusCode renewGeometry(JobState* state, const cups_page_header2_t* header)
+JobResult renewGeometry(JobState* state, const cups_page_header2_t* header)
 {
     if (sameGeometry(state, header))
-        return 0;
+        return JobResult::Success;
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
                           state->settings.graphicsFlags, nullptr))
-        return kUnsupported;
+        return JobResult::Unsupported;
     computePrintableArea(state, header);
     return prepareWorkBuffer(state, header);
 }
 
 } // namespace
 
-StatusCode sendCarriageReturn(const JobState* state)
+bool sendCarriageReturn(const JobState* state)
 {
     if (!carriageReturn(&state->host.printer)) {
-        statusLine(&state->host.status, kOutputError);
-        return kWriteFailed;
+        sendReport(&state->host.reports, ReportKind::OutputFailed);
+        return false;
     }
-    return 0;
+    return true;
 }
 
 PageMetrics computePageMetrics(const PageGeometry* pageSize, uint16_t baseDpi)
@@ -110,19 +109,19 @@ PageMetrics computePageMetrics(const PageGeometry* pageSize, uint16_t baseDpi)
     return metrics;
 }
 
-StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
+JobResult setupPage(JobState* state, const cups_page_header2_t* header)
 {
     if (state == nullptr || header == nullptr)
-        return kUnsupported;
-    state->pageOpen = 1;
+        return JobResult::Unsupported;
+    state->pageOpen = true;
     if (state->host.pageStarted != nullptr)
         state->host.pageStarted(state->host.context);
 
     if (state->pageCount != 1) {
-        StatusCode status = renewGeometry(state, header);
-        if (status != 0)
-            return status;
-        return sendCarriageReturn(state) != 0 ? kOutputFailed : kSuccess;
+        const JobResult result = renewGeometry(state, header);
+        if (result != JobResult::Success)
+            return result;
+        return sendCarriageReturn(state) ? JobResult::Success : JobResult::OutputFailed;
     }
 
     computePrintableArea(state, header);
@@ -132,15 +131,13 @@ StatusCode setupPage(JobState* state, const cups_page_header2_t* header)
 
     if (!findGraphicsMode(header->HWResolution[0], header->HWResolution[1], header->cupsRowCount, state->speed,
                           state->settings.graphicsFlags, nullptr))
-        return kUnsupported;
+        return JobResult::Unsupported;
 
-    StatusCode status = prepareWorkBuffer(state, header);
-    if (status != 0)
-        return status;
+    const JobResult result = prepareWorkBuffer(state, header);
+    if (result != JobResult::Success)
+        return result;
 
-    if (sendJobStart(state, &metrics) != 0)
-        return kOutputFailed;
-    return 0;
+    return sendJobStart(state, &metrics) ? JobResult::Success : JobResult::OutputFailed;
 }
 
 } // namespace impact

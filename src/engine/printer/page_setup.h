@@ -4,14 +4,15 @@
 // the job start sequence.
 #include <cups/raster.h>
 
-#include "engine/output/output_channel.h"
+#include "engine/job/job_result.h"
 #include "engine/printer/job_start.h"
 #include "engine/job/job_state.h"
 
 namespace impact {
 
-StatusCode setupPage(JobState* state, const cups_page_header2_t* header);
-StatusCode sendCarriageReturn(const JobState* state);
+JobResult setupPage(JobState* state, const cups_page_header2_t* header);
+// True when it went out; a failure is reported.
+bool sendCarriageReturn(const JobState* state);
 
 
 // The page metrics of the job start sequence, from the page size in points.

@@ -6,7 +6,7 @@ namespace {
 
 bool send(const OutputStream* out, const unsigned char* bytes, size_t count)
 {
-    return writeAll(out, bytes, count) == 0;
+    return writeAll(out, bytes, count);
 }
 
 // ESC and one letter: the commands without parameters.

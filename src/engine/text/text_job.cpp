@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/output/status_messages.h"
+#include "engine/output/job_report.h"
 #include "engine/job/job_cancel.h"
 #include "engine/printer/page_end.h"
 #include "engine/job/page_flow.h"
@@ -16,12 +16,12 @@ namespace impact {
 namespace {
 
 // Ends the job after its page has ended with a failure.
-void failAfterPageEnd(JobState* state, StatusCode status)
+void failAfterPageEnd(JobState* state, JobResult result)
 {
     teardownJob(state);
-    statusLine(&state->host.status, state->pageCount != 0 ? kReadyLine : kNoPagesLine);
-    state->over = 1;
-    state->overStatus = state->cancelled ? 0 : status;
+    sendReport(&state->host.reports, state->pageCount != 0 ? ReportKind::JobEnded : ReportKind::NoPages);
+    state->over = true;
+    state->result = state->cancelled ? JobResult::Success : result;
 }
 
 bool sendJobStartAndSetup(TextJob* job)
@@ -29,7 +29,7 @@ bool sendJobStartAndSetup(TextJob* job)
     JobState* state = job->state;
     const PageMetrics metrics = computePageMetrics(&state->settings.page, state->units.baseDpi);
     state->speed = state->settings.speed == PrintSpeed::High ? 1 : 0;
-    if (sendJobStart(state, &metrics) != 0)
+    if (!sendJobStart(state, &metrics))
         return false;
     TextSetup setup{};
     setup.quality = job->settings.quality;
@@ -38,8 +38,8 @@ bool sendJobStartAndSetup(TextJob* job)
     setup.table = job->settings.table;
     setup.leftColumn = job->geometry.leftColumn;
     setup.rightColumn = static_cast<uint8_t>(job->geometry.leftColumn + job->geometry.columns);
-    if (sendTextSetup(&state->host.printer, &setup) != 0) {
-        statusLine(&state->host.status, kOutputError);
+    if (!sendTextSetup(&state->host.printer, &setup)) {
+        sendReport(&state->host.reports, ReportKind::OutputFailed);
         return false;
     }
     return true;
@@ -48,21 +48,21 @@ bool sendJobStartAndSetup(TextJob* job)
 void openPage(TextJob* job)
 {
     JobState* state = job->state;
-    state->pageOpen = 1;
+    state->pageOpen = true;
     if (state->host.pageStarted != nullptr)
         state->host.pageStarted(state->host.context);
     ++state->pageCount;
     ++job->report.pages;
-    statusLine(&state->host.status, kPageLine, state->pageCount, 1);
+    sendReport(&state->host.reports, ReportKind::PageStarted, state->pageCount, 1);
     job->line = 0;
     job->headLine = 0;
     if (state->pageCount == 1 && !sendJobStartAndSetup(job)) {
-        failJob(state, kOutputFailed);
+        failJob(state, JobResult::OutputFailed);
         return;
     }
-    if (sendPaperFeed(&state->host.printer, job->geometry.topFeed) != 0) {
-        statusLine(&state->host.status, kOutputError);
-        failJob(state, kOutputFailed);
+    if (!sendPaperFeed(&state->host.printer, job->geometry.topFeed)) {
+        sendReport(&state->host.reports, ReportKind::OutputFailed);
+        failJob(state, JobResult::OutputFailed);
     }
 }
 
@@ -76,10 +76,10 @@ void flushLine(TextJob* job)
         bool ok = lineFeeds(out, job->line - job->headLine);
         job->headLine = job->line;
         job->lineBytes[job->lineLength] = kCarriageReturn;
-        ok &= writeAll(out, job->lineBytes, job->lineLength + 1) == 0;
+        ok &= writeAll(out, job->lineBytes, job->lineLength + 1);
         if (!ok) {
-            statusLine(&state->host.status, kOutputError);
-            failJob(state, kOutputFailed);
+            sendReport(&state->host.reports, ReportKind::OutputFailed);
+            failJob(state, JobResult::OutputFailed);
         }
     }
     job->column = 0;
@@ -93,8 +93,8 @@ void closePage(TextJob* job)
     JobState* state = job->state;
     if (state->over)
         return;
-    if (endPage(state) != 0 && !state->over)
-        failAfterPageEnd(state, 5);
+    if (endPage(state) != JobResult::Success && !state->over)
+        failAfterPageEnd(state, JobResult::OutputFailed);
 }
 
 // A page to put the next line on: the first, or the next when this one's
@@ -267,7 +267,7 @@ void startTextJob(TextJob* job, JobState* state, const TextSettings* settings)
     initInputDecoder(&job->decoder, settings->charset);
 }
 
-StatusCode writeText(TextJob* job, const unsigned char* bytes, size_t count)
+JobResult writeText(TextJob* job, const unsigned char* bytes, size_t count)
 {
     JobState* state = job->state;
     constexpr size_t kPiece = 4096;
@@ -280,10 +280,10 @@ StatusCode writeText(TextJob* job, const unsigned char* bytes, size_t count)
         bytes += n;
         count -= n;
     }
-    return state->over ? state->overStatus : 0;
+    return state->over ? state->result : JobResult::Success;
 }
 
-StatusCode finishTextJob(TextJob* job)
+JobResult finishTextJob(TextJob* job)
 {
     JobState* state = job->state;
     uint32_t last;

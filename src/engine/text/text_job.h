@@ -56,10 +56,11 @@ TextGeometry textGeometry(const JobState* state, const TextSettings* settings);
 
 // Prepares the text job on a job that is set up; nothing is sent yet.
 void startTextJob(TextJob* job, JobState* state, const TextSettings* settings);
-// The next piece of the document. The job's status (0 while it goes on).
-StatusCode writeText(TextJob* job, const unsigned char* bytes, size_t count);
-// The end of the document: the last page and the job end, the final status
-// line. The job's status.
-StatusCode finishTextJob(TextJob* job);
+// The next piece of the document. The job's result (Success while it goes
+// on).
+JobResult writeText(TextJob* job, const unsigned char* bytes, size_t count);
+// The end of the document: the last page and the job end, the final
+// report. The job's result.
+JobResult finishTextJob(TextJob* job);
 
 } // namespace impact

@@ -48,7 +48,7 @@ constexpr uint8_t kTableSlot = 1;
 
 } // namespace
 
-StatusCode sendTextSetup(const OutputStream* out, const TextSetup* setup)
+bool sendTextSetup(const OutputStream* out, const TextSetup* setup)
 {
     const TableCode code = tableCode(setup->table);
     bool ok = selectLetterQuality(out, setup->quality == TextQuality::Letter);
@@ -60,10 +60,10 @@ StatusCode sendTextSetup(const OutputStream* out, const TextSetup* setup)
     ok &= selectCharacterTable(out, kTableSlot);
     ok &= setLeftMargin(out, setup->leftColumn);
     ok &= setRightMargin(out, setup->rightColumn);
-    return ok ? kSuccess : kWriteFailed;
+    return ok;
 }
 
-StatusCode sendPaperFeed(const OutputStream* out, uint32_t steps)
+bool sendPaperFeed(const OutputStream* out, uint32_t steps)
 {
     bool ok = true;
     while (steps > 0) {
@@ -71,7 +71,7 @@ StatusCode sendPaperFeed(const OutputStream* out, uint32_t steps)
         ok &= feedPaper(out, n);
         steps -= n;
     }
-    return ok ? kSuccess : kWriteFailed;
+    return ok;
 }
 
 } // namespace impact

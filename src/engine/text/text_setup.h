@@ -22,11 +22,11 @@ struct TextSetup {
 };
 
 // Quality, pitch, line spacing, the US character set with the chosen
-// table in slot 1, margins. 0, or 1 when a write failed.
-StatusCode sendTextSetup(const OutputStream* out, const TextSetup* setup);
+// table in slot 1, margins. False when a write failed.
+bool sendTextSetup(const OutputStream* out, const TextSetup* setup);
 
 // Advances the paper by `steps` of the paper-feed command, at most 255 a
-// command. 0, or 1 when a write failed.
-StatusCode sendPaperFeed(const OutputStream* out, uint32_t steps);
+// command. False when a write failed.
+bool sendPaperFeed(const OutputStream* out, uint32_t steps);
 
 } // namespace impact
