@@ -186,7 +186,8 @@ EOF
 
 echo "--- [$SECONDS s] failing devices abort the job with a reason; the application keeps serving"
 slow_printer unplugged impact24 1000000 20000
-# printer | document | submit options | words the job's message has
+# printer | document | submit options | words the job's message has (the
+# engine's error report, then why the device stopped)
 while IFS='|' read -r printer doc options words; do
   state=$(submit "$printer" "fail-$printer" "$docs/$doc" $options)
   expect "$printer: job state" "$state" aborted
@@ -197,7 +198,7 @@ while IFS='|' read -r printer doc options words; do
     fail "$printer: no printer-state-reasons"
 done <<EOF
 full|boxes.pdf||No space left on device
-full|boxes-k1.pwg||No space left on device
+full|boxes-k1.pwg||Print data output error. The printer stopped taking data: No space left on device.
 unplugged|long.pdf|-o print-quality=high|The printer stopped taking data
 EOF
 serving || fail "the application stopped serving after a device failure"
