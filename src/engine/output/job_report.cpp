@@ -10,7 +10,7 @@ namespace impact {
 
 namespace {
 
-constexpr char kPageText[] = "Page %d, %d copies";
+constexpr char kPageText[] = "Page %d started (copies: %d).";
 constexpr char kProgressText[] = "Printing page %d, %d%% complete...";
 constexpr char kReadyText[] = "Ready to print.";
 constexpr char kNoPagesText[] = "No pages found!";
