@@ -37,14 +37,17 @@ page cmyk-180.pwg -sDEVICE=pwgraster -r180 -dcupsColorSpace=6 -dcupsBitsPerColor
 page g16-180.pwg -sDEVICE=pwgraster -r180 -dcupsColorSpace=18 -dcupsBitsPerColor=16
 timeout 60 gs -q -dSAFER -dNOPAUSE -dBATCH -sPAPERSIZE=a3 -dFIXEDMEDIA -sDEVICE=pwgraster -r180 \
   -dcupsColorSpace=18 -dcupsBitsPerColor=8 -sOutputFile="$docs/a3-g8-180.pwg" "$docs/boxes.pdf" 2>/dev/null
-# The Send-Document that follows a Create-Job: PAPPL streams that itself.
+timeout 60 gs -q -dSAFER -dNOPAUSE -dBATCH -sPAPERSIZE=a4 -dFIXEDMEDIA -sDEVICE=pnggray -r60 -dLastPage=1 \
+  -sOutputFile="$docs/box1.png" "$docs/boxes.pdf" 2>/dev/null
+# A document sent with Send-Document after a Create-Job ($format): raster
+# PAPPL streams itself; an image the application reads as from a Print-Job.
 printf '%s\n' "{ OPERATION Create-Job" "GROUP operation-attributes-tag" "ATTR charset attributes-charset utf-8" \
   "ATTR naturalLanguage attributes-natural-language en" "ATTR uri printer-uri \$uri" \
-  "ATTR name requesting-user-name test" "STATUS successful-ok" "}" "{ OPERATION Send-Document" \
-  "GROUP operation-attributes-tag" "ATTR charset attributes-charset utf-8" \
+  "ATTR name requesting-user-name test" 'ATTR name job-name $jobname' "STATUS successful-ok" "}" \
+  "{ OPERATION Send-Document" "GROUP operation-attributes-tag" "ATTR charset attributes-charset utf-8" \
   "ATTR naturalLanguage attributes-natural-language en" "ATTR uri printer-uri \$uri" \
   'ATTR integer job-id $job-id' "ATTR name requesting-user-name test" "ATTR boolean last-document true" \
-  "ATTR mimeMediaType document-format image/pwg-raster" 'FILE $filename' "}" >"$scratch/send.test"
+  'ATTR mimeMediaType document-format $format' 'FILE $filename' "}" >"$scratch/send.test"
 
 start_app
 app add -d p9 -m impact9 -v "file://$out?ext=prn" >/dev/null
@@ -69,12 +72,16 @@ for round in 1 2 3; do
       [[ -z $words ]] || expect "$name: message" "$(message "$printer" "${reply##*-}")" "$words"
     done
   done <<<"$cases"
-  timeout 60 ipptool -T 30 -f "$docs/g8-180.pwg" "$(uri p9)" "$scratch/send.test" >/dev/null 2>&1 || true
+  timeout 60 ipptool -T 30 -d format=image/pwg-raster -d jobname=sent-raster -f "$docs/g8-180.pwg" "$(uri p9)" \
+    "$scratch/send.test" >/dev/null 2>&1 || true
   id=$(app jobs -d p9 | awk 'NR == 1 { print $1 }')
   expect "Send-Document $round" "$(wait_job p9 "$id")" aborted
   expect "Send-Document $round: message" "$(message p9 "$id")" \
     "Raster documents are printed when sent with Print-Job, not Send-Document."
 done
+timeout 60 ipptool -T 30 -d format=image/png -d jobname=sent-png -f "$docs/box1.png" "$(uri p9)" \
+  "$scratch/send.test" >/dev/null 2>&1 || true
+expect "Send-Document image" "$(wait_job p9 "$(app jobs -d p9 | awk 'NR == 1 { print $1 }')")" completed
 kill -0 "$server_pid" 2>/dev/null || fail "the application died"
 
 echo "--- [$SECONDS s] the dots where the document has them, at the job's resolution"
@@ -91,6 +98,7 @@ p24-k1-60-1|--dpi 180x180 $BOXES --tolerance 0.03
 p9-rgb-90x45-1|--pins 9 --dpi 120x72 $BOXES --tolerance 0.03
 p24-w8-300-1|--dpi 180x180 $BOXES --tolerance 0.03
 p9-a3-g8-180-1|--pins 9 --dpi 120x72 --pages 2 --box 1:0.875,6.910,3.875,7.910 --tolerance 0.03
+sent-png|--pins 9 --dpi 120x72 --pages 1 --box $BOXES_PAGE1 --tolerance 0.2
 EOF2
 kill "$server_pid"
 wait "$server_pid" 2>/dev/null || true
