@@ -58,8 +58,3 @@ bool routeSentImage(pappl_job_t* job)
 {
     return route(job, false);
 }
-
-bool isPapplReadFormat(const char* format)
-{
-    return ownFormat(format) != nullptr;
-}

@@ -23,6 +23,3 @@ bool routeDocument(pappl_job_t* job);
 // for an image sent after the job was created (Send-Document). Raster sent
 // that way is streamed by PAPPL from the client as it arrives, and stays.
 bool routeSentImage(pappl_job_t* job);
-
-// True for a document format PAPPL reads itself.
-bool isPapplReadFormat(const char* format);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/job/page_flow.h"
 #include "printer_app/media_table.h"
 
 namespace {
@@ -19,8 +20,7 @@ int planSheetCrop(const cups_page_header2_t* sheet, const impact::PageGeometry* 
                   SheetCrop* crop, cups_page_header2_t* engineHeader)
 {
     const uint32_t hdpi = sheet->HWResolution[0], vdpi = sheet->HWResolution[1];
-    if (sheet->cupsBitsPerPixel != 1 || hdpi == 0 || vdpi == 0 || sheet->cupsWidth == 0 ||
-        sheet->cupsBytesPerLine < (sheet->cupsWidth + 7) / 8)
+    if (!impact::pageHeaderUsable(sheet) || hdpi == 0 || vdpi == 0)
         return 22;
     // Ghostscript, drawing the printable area for the CUPS filter, starts it
     // a fraction of a dot into the sheet where the margin is not a whole
