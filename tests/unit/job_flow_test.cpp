@@ -2,10 +2,13 @@
 // from a raster stream; and a job cancelled at every point where the engine asks its host.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "cancel_check.h"
 #include "capture_stream.h"
 #include "engine/job/job_cancel.h"
 #include "engine/job/page_flow.h"
+#include "engine/job/page_loop.h"
 #include "test_files.h"
 
 using namespace impact;
@@ -53,6 +56,29 @@ struct CancelAt : TestJob {
     }
 };
 
+// The page as 8-bit darkness: 255 where it has a dot.
+RasterPage grayOf(const RasterPage& page)
+{
+    RasterPage gray = page;
+    const cups_page_header2_t& h = page.header;
+    gray.header.cupsBitsPerColor = gray.header.cupsBitsPerPixel = 8;
+    gray.header.cupsBytesPerLine = h.cupsWidth;
+    gray.bits.assign(size_t{h.cupsWidth} * h.cupsHeight, 0);
+    for (uint32_t y = 0; y < h.cupsHeight; ++y)
+        for (uint32_t x = 0; x < h.cupsWidth; ++x)
+            if (page.bits[size_t{y} * h.cupsBytesPerLine + x / 8] & (0x80 >> (x % 8)))
+                gray.bits[size_t{y} * h.cupsWidth + x] = 255;
+    return gray;
+}
+
+void ditherHalf(void*, const unsigned char* gray, uint32_t width, uint32_t, unsigned char* dots)
+{
+    std::memset(dots, 0, (width + 7) / 8);
+    for (uint32_t x = 0; x < width; ++x)
+        if (gray[x] > 127)
+            dots[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+}
+
 } // namespace
 
 TEST(JobFlow, PushedLinesPrintWhatTheRasterReaderPrints)
@@ -84,6 +110,49 @@ TEST(JobFlow, AFailedPageEndsTheJobOnPaperAndNothingFollows)
     EXPECT_EQ(finishPage(&job.state), JobResult::BadData);
     EXPECT_EQ(finishJob(&job.state), JobResult::BadData);
     EXPECT_EQ(job.hex(), "0C " + kJobEnd);
+}
+
+TEST(JobFlow, GrayPagesPrintAsTheirDotsAndOneCutShortEndsAsACancel)
+{
+    const std::vector<RasterPage> pages = twoPages();
+    TestJob pushed;
+    configureLetter(&pushed.state);
+    pushPages(&pushed.state, pages);
+    ASSERT_EQ(finishJob(&pushed.state), JobResult::Success);
+    const std::vector<unsigned char> gray = rasterBytes({grayOf(pages[0]), grayOf(pages[1])}, false);
+    // Every line through the host's dither, as the 1-bit lines print.
+    {
+        TestJob job;
+        configureLetter(&job.state);
+        MemoryRaster memory{gray.data(), gray.size(), 0};
+        RasterSource source = memoryRasterSource(&memory);
+        cups_raster_t* raster = cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ);
+        GrayPages dither{ditherHalf, nullptr};
+        EXPECT_EQ(printRasterPages(&job.state, raster, nullptr, &dither), JobResult::Success);
+        cupsRasterClose(raster);
+        EXPECT_FALSE(dither.cutShort);
+        EXPECT_EQ(job.hex(), pushed.hex());
+        EXPECT_EQ(job.status, pushed.status);
+    }
+    // The stream ends after 40 lines of the first page: the page and the job
+    // end on paper as when the job is cancelled there.
+    TestJob cancelled;
+    configureLetter(&cancelled.state);
+    ASSERT_EQ(startPage(&cancelled.state, &pages[0].header), JobResult::Success);
+    for (uint32_t y = 0; y < 40; ++y)
+        ASSERT_EQ(pushLine(&cancelled.state, pages[0].bits.data() + y * 180), JobResult::Success);
+    cancelJob(&cancelled.state);
+    const size_t cut = 4 + sizeof(cups_page_header2_t) + 40 * size_t{pages[0].header.cupsWidth} + 100;
+    TestJob job;
+    configureLetter(&job.state);
+    MemoryRaster memory{gray.data(), cut, 0};
+    RasterSource source = memoryRasterSource(&memory);
+    cups_raster_t* raster = cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ);
+    GrayPages dither{ditherHalf, nullptr};
+    EXPECT_EQ(printRasterPages(&job.state, raster, nullptr, &dither), JobResult::Success);
+    cupsRasterClose(raster);
+    EXPECT_TRUE(dither.cutShort);
+    EXPECT_EQ(job.hex(), cancelled.hex());
 }
 
 TEST(JobCancel, AtEveryQuestionTheJobEndsCleanlyOnPaper)
