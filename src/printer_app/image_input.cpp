@@ -113,19 +113,5 @@ int printImage(PrintJob* job, const pappl_pr_options_t* options)
 
 bool printImageDocument(pappl_job_t* papplJob, pappl_device_t* device, void*)
 {
-    pappl_pr_options_t* options = papplJobCreatePrintOptions(papplJob, 1, false);
-    if (options == nullptr) {
-        papplJobSetMessage(papplJob, "Out of memory.");
-        return false;
-    }
-    PrintJob* job = openPrintJob(papplJob, options, device);
-    if (job != nullptr) {
-        job->countsImpressions = true;
-        printImage(job, options);
-        checkCancelled(job);
-    }
-    const int cancelled = job != nullptr && job->cancelled;
-    const int printed = closePrintJob(job);
-    papplJobDeletePrintOptions(options);
-    return printed != 0 || cancelled != 0;
+    return runSheetJob(papplJob, device, printImage);
 }

@@ -356,3 +356,23 @@ bool closePrintJob(PrintJob* job)
     delete job;
     return printed;
 }
+
+bool runSheetJob(pappl_job_t* papplJob, pappl_device_t* device,
+                 int (*print)(PrintJob* job, const pappl_pr_options_t* options))
+{
+    pappl_pr_options_t* options = papplJobCreatePrintOptions(papplJob, 1, false);
+    if (options == nullptr) {
+        papplJobSetMessage(papplJob, "Out of memory.");
+        return false;
+    }
+    PrintJob* job = openPrintJob(papplJob, options, device);
+    if (job != nullptr) {
+        job->countsImpressions = true;
+        print(job, options);
+        checkCancelled(job);
+    }
+    const bool cancelled = job != nullptr && job->cancelled;
+    const bool printed = closePrintJob(job);
+    papplJobDeletePrintOptions(options);
+    return printed || cancelled;
+}

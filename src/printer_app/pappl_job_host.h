@@ -60,5 +60,12 @@ bool printJobFinishPage(PrintJob* job);
 // end. A page cut short (gray->cutShort) is left for the caller to report.
 bool printJobPages(PrintJob* job, cups_raster_t* raster, impact::GrayPages* gray);
 
+// A PAPPL filter callback's whole job for a document the application
+// decodes or draws itself onto one sheet a page: the job set up with its
+// options, print(job, options) (0 when it printed), the job ended. True when
+// it printed or was cancelled, as PAPPL's callbacks answer.
+bool runSheetJob(pappl_job_t* papplJob, pappl_device_t* device,
+                 int (*print)(PrintJob* job, const pappl_pr_options_t* options));
+
 // Marks the job failed with a message a person can read.
 void failPrintJob(PrintJob* job, const char* message);
