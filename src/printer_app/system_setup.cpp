@@ -13,6 +13,7 @@
 #include "printer_app/ghostscript_input.h"
 #include "printer_app/port_device.h"
 #include "printer_app/job_events.h"
+#include "printer_app/job_history.h"
 #include "printer_app/job_recovery.h"
 #include "printer_app/document_routing.h"
 #include "printer_app/image_input.h"
@@ -172,6 +173,7 @@ pappl_system_t* createSystem(int optionCount, cups_option_t* options, void* data
         loadStateWithRecovery(system, kAppName, spool.empty() ? nullptr : spool.c_str());
     // After the state is loaded: the jobs it brings back are not new.
     watchJobs(system);
+    trimJobHistories(system);
     watchPortJobs(system);
     if (serverOptions & PAPPL_SOPTIONS_RAW_SOCKET)
         startRawPort(system, optionCount, options);

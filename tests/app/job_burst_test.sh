@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Jobs arriving while others print, on several connections at once, to two
 # printers: each job prints once, whole, one after another on its printer's
-# device, and the server stays up.
+# device, and the server stays up. Then each printer's history of completed
+# jobs comes down to its 100 newest, in memory and in the state file, a
+# minute after the jobs beyond them ended.
 #   job_burst_test.sh <impact-printer-app>
 set -euo pipefail
 app_bin=$1
@@ -48,4 +50,19 @@ for p in p24 p9; do
   done
 done
 grep -q 'Aborted, job-impressions' "$log"* && fail "a job was aborted"
+
+for n in $(seq 8); do app submit -d p24 "$(doc "$n" p24)" >/dev/null; done
+last=$((per_printer + 8))
+for _ in $(seq 120); do (($(app jobs -d p24 | wc -l) <= 100)) && break; sleep 1; done
+ids=$(app jobs -d p24 | awk '{ print $1 }' | sort -n)
+[[ $(wc -l <<<"$ids") == 100 && $(head -n 1 <<<"$ids") == $((last - 99)) && $(tail -n 1 <<<"$ids") == "$last" ]] ||
+  fail "p24's history: $(wc -l <<<"$ids") jobs, ids $(head -n 1 <<<"$ids") to $(tail -n 1 <<<"$ids"); expected 100, $((last - 99)) to $last"
+# The state file, saved some seconds after the change: p24's job records.
+state_ids() {
+  awk '/^<Printer / { p = ($0 ~ / name="p24"/) } p && /^Job / { match($0, / id="[0-9]+"/); print substr($0, RSTART + 5, RLENGTH - 6) }' \
+    "$scratch/impact-printer-app.state" | sort -n
+}
+for _ in $(seq 30); do (($(state_ids | wc -l) <= 100)) && break; sleep 1; done
+[[ $(state_ids | wc -l) == 100 && $(state_ids | head -n 1) == $((last - 99)) ]] ||
+  fail "the state file holds $(state_ids | wc -l) of p24's jobs, from id $(state_ids | head -n 1)"
 finish job_burst_test
