@@ -9,14 +9,7 @@
 
 void fillRect(PageBitmap* page, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 {
-    x0 = std::max<int64_t>(x0, 0);
-    y0 = std::max<int64_t>(y0, 0);
-    x1 = std::min<int64_t>(x1, page->width);
-    y1 = std::min<int64_t>(y1, page->height);
-    for (int64_t y = y0; y < y1; ++y)
-        for (int64_t x = x0; x < x1; ++x)
-            page->bits[static_cast<size_t>(y) * page->bytesPerLine + static_cast<size_t>(x / 8)] |=
-                static_cast<uint8_t>(0x80 >> (x % 8));
+    fillDither(page, x0, y0, x1, y1, 64); // every cell of the 8 x 8 matrix is below 64
 }
 
 void drawFrame(PageBitmap* page, int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t thicknessX,

@@ -73,14 +73,10 @@ int printImage(PrintJob* job, const pappl_pr_options_t* options)
         failPrintJob(job, "The image could not be read.");
         return 1;
     }
-    const ResolutionSpec* resolution =
-        findResolution(job->driver, options->header.HWResolution[0], options->header.HWResolution[1]);
     SheetCrop area;
     cups_page_header2_t header;
-    if (resolution == nullptr || planSheetCrop(&options->header, &job->media.page, resolution->rows, &area, &header) != 0) {
-        failPrintJob(job, "The job's resolution is not one this printer prints.");
+    if (!planJobSheet(job, options, &area, &header))
         return 1;
-    }
     const unsigned xdpi = header.HWResolution[0], ydpi = header.HWResolution[1];
     const Placement placement = placeImage(image, area, xdpi, ydpi, options->print_scaling);
     std::vector<uint32_t> sourceColumn(area.dots, UINT32_MAX);

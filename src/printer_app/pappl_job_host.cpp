@@ -376,3 +376,14 @@ bool runSheetJob(pappl_job_t* papplJob, pappl_device_t* device,
     papplJobDeletePrintOptions(options);
     return printed || cancelled;
 }
+
+bool planJobSheet(PrintJob* job, const pappl_pr_options_t* options, SheetCrop* area, cups_page_header2_t* header)
+{
+    const ResolutionSpec* resolution =
+        findResolution(job->driver, options->header.HWResolution[0], options->header.HWResolution[1]);
+    if (resolution == nullptr || planSheetCrop(&options->header, &job->media.page, resolution->rows, area, header) != 0) {
+        failPrintJob(job, "The job's resolution is not one this printer prints.");
+        return false;
+    }
+    return true;
+}

@@ -10,6 +10,7 @@
 #include "printer_app/driver_table.h"
 #include "printer_app/media_table.h"
 #include "printer_app/engine.h"
+#include "printer_app/page_geometry.h"
 #include "engine/job/page_loop.h"
 
 inline constexpr size_t kOutputBufferSize = 64 * 1024;
@@ -66,6 +67,11 @@ bool printJobPages(PrintJob* job, cups_raster_t* raster, impact::GrayPages* gray
 // it printed or was cancelled, as PAPPL's callbacks answer.
 bool runSheetJob(pappl_job_t* papplJob, pappl_device_t* device,
                  int (*print)(PrintJob* job, const pappl_pr_options_t* options));
+
+// The job's sheet at the job's resolution, cut to what the printer prints,
+// and the engine's page header for it. False, with the job failed, when the
+// resolution is not one the printer prints.
+bool planJobSheet(PrintJob* job, const pappl_pr_options_t* options, SheetCrop* area, cups_page_header2_t* header);
 
 // Marks the job failed with a message a person can read.
 void failPrintJob(PrintJob* job, const char* message);

@@ -18,14 +18,10 @@ constexpr char kTestPageMark[] = "%impact-test-page\n";
 // job's message set.
 int drawAndPrint(PrintJob* job, const pappl_pr_options_t* options)
 {
-    const ResolutionSpec* resolution =
-        findResolution(job->driver, options->header.HWResolution[0], options->header.HWResolution[1]);
     SheetCrop area;
     cups_page_header2_t header;
-    if (resolution == nullptr || planSheetCrop(&options->header, &job->media.page, resolution->rows, &area, &header) != 0) {
-        failPrintJob(job, "The job's resolution is not one this printer prints.");
+    if (!planJobSheet(job, options, &area, &header))
         return 1;
-    }
     PageLayout layout;
     layout.hdpi = header.HWResolution[0];
     layout.vdpi = header.HWResolution[1];
