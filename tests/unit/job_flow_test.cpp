@@ -79,6 +79,20 @@ void ditherHalf(void*, const unsigned char* gray, uint32_t width, uint32_t, unsi
             dots[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
 }
 
+// Prints the 8-bit raster in memory on a Letter job through ditherHalf;
+// true when the stream ended inside a page.
+bool printGrayRaster(TestJob* job, const unsigned char* bytes, size_t size)
+{
+    configureLetter(&job->state);
+    MemoryRaster memory{bytes, size, 0};
+    RasterSource source = memoryRasterSource(&memory);
+    cups_raster_t* raster = cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ);
+    GrayPages dither{ditherHalf, nullptr};
+    EXPECT_EQ(printRasterPages(&job->state, raster, nullptr, &dither), JobResult::Success);
+    cupsRasterClose(raster);
+    return dither.cutShort;
+}
+
 } // namespace
 
 TEST(JobFlow, PushedLinesPrintWhatTheRasterReaderPrints)
@@ -123,14 +137,7 @@ TEST(JobFlow, GrayPagesPrintAsTheirDotsAndOneCutShortEndsAsACancel)
     // Every line through the host's dither, as the 1-bit lines print.
     {
         TestJob job;
-        configureLetter(&job.state);
-        MemoryRaster memory{gray.data(), gray.size(), 0};
-        RasterSource source = memoryRasterSource(&memory);
-        cups_raster_t* raster = cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ);
-        GrayPages dither{ditherHalf, nullptr};
-        EXPECT_EQ(printRasterPages(&job.state, raster, nullptr, &dither), JobResult::Success);
-        cupsRasterClose(raster);
-        EXPECT_FALSE(dither.cutShort);
+        EXPECT_FALSE(printGrayRaster(&job, gray.data(), gray.size()));
         EXPECT_EQ(job.hex(), pushed.hex());
         EXPECT_EQ(job.status, pushed.status);
     }
@@ -144,14 +151,7 @@ TEST(JobFlow, GrayPagesPrintAsTheirDotsAndOneCutShortEndsAsACancel)
     cancelJob(&cancelled.state);
     const size_t cut = 4 + sizeof(cups_page_header2_t) + 40 * size_t{pages[0].header.cupsWidth} + 100;
     TestJob job;
-    configureLetter(&job.state);
-    MemoryRaster memory{gray.data(), cut, 0};
-    RasterSource source = memoryRasterSource(&memory);
-    cups_raster_t* raster = cupsRasterOpenIO(source.read, source.context, CUPS_RASTER_READ);
-    GrayPages dither{ditherHalf, nullptr};
-    EXPECT_EQ(printRasterPages(&job.state, raster, nullptr, &dither), JobResult::Success);
-    cupsRasterClose(raster);
-    EXPECT_TRUE(dither.cutShort);
+    EXPECT_TRUE(printGrayRaster(&job, gray.data(), cut));
     EXPECT_EQ(job.hex(), cancelled.hex());
 }
 
